@@ -1,0 +1,60 @@
+# Build settings shared by every directory, and the helpers that declare targets.
+
+if(NIC_BUILD STREQUAL "host")
+  set(NIC_WINDOWS OFF)
+else()
+  set(NIC_WINDOWS ON)
+endif()
+
+add_compile_options(-Wall -Wextra)
+
+if(NIC_BUILD STREQUAL "host")
+  add_compile_options(-g -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+else()
+  # msvcrt's own printf family: MinGW's replacement is larger and, in its prebuilt form,
+  # uses instructions a 486 lacks.  Only C files call it (a libstdc++ header would switch
+  # C++ files back to MinGW's version).
+  add_compile_definitions($<$<COMPILE_LANGUAGE:C>:__USE_MINGW_ANSI_STDIO=0>)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+if(NIC_BUILD STREQUAL "release")
+  add_compile_options(-Os -march=i486 -mtune=i686)
+  add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>
+                      $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>
+                      $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
+  # Pinned so that Windows 95 and NT 4.0 load the files whatever binutils defaults to.
+  add_link_options(-Wl,--subsystem,windows:4.0
+                   -Wl,--major-subsystem-version,4,--minor-subsystem-version,0
+                   -Wl,--major-os-version,4,--minor-os-version,0)
+endif()
+
+if(NIC_BUILD STREQUAL "wine")
+  # The test harness runs each .exe test under wine64 in this build's own prefix.
+  set(NIC_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
+  configure_file("${CMAKE_SOURCE_DIR}/scripts/wine-run.in" "${CMAKE_BINARY_DIR}/wine-run" @ONLY
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                  WORLD_READ WORLD_EXECUTE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run")
+  # Windows-side path of the build folder, for tests that start the built programs.
+  string(REPLACE "/" "\\\\" NIC_BUILD_DIR_WIN "Z:${CMAKE_BINARY_DIR}")
+endif()
+
+# Shipped code: no exceptions, RTTI or thread-safe statics in any build, so that the
+# wine build tests what the release build ships.
+function(nic_shipped target)
+  target_compile_options(${target} PRIVATE
+    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -fno-threadsafe-statics>)
+endfunction()
+
+# Copies a shipped release binary to dist/.
+function(nic_dist target)
+  if(NIC_BUILD STREQUAL "release")
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E make_directory "${NIC_DIST_DIR}"
+      COMMAND ${CMAKE_COMMAND} -E copy "$<TARGET_FILE:${target}>" "${NIC_DIST_DIR}/"
+      VERBATIM)
+  endif()
+endfunction()

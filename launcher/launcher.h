@@ -1,0 +1,65 @@
+// nicstart: the state that every part of the launcher reads and writes, and the
+// operations that the main flow calls.  One instance of the state lives for the run.
+#pragma once
+#include <windows.h>
+
+enum {
+    PATH_CAPACITY = 260,      // folder and file texts
+    NAME_CAPACITY = 256,      // setup program name, application path, command line
+    HWID_CAPACITY = 256       // one entry of the hardware-ID list
+};
+
+// The launcher's exit codes.  Every message box it shows ends the process except the
+// completion message and the restart question.
+enum {
+    EXIT_DONE = 0,               // a run that ended normally, or one of the original messages
+    EXIT_TWO_VALID_INFS = 1,     // one folder held two valid INF files
+    EXIT_SETUP_NOT_STARTED = 2,  // the setup program was found but could not be started
+    EXIT_TEXT_TOO_LONG = 3       // a path or the command line exceeded its buffer
+};
+
+enum OsType { OS_UNKNOWN = 0, OS_WIN9X = 1, OS_WINNT4 = 2, OS_WIN2K = 3 };
+
+struct LauncherState {
+    bool bWin9x;
+    bool bWinNT4;
+    bool bWin2K;
+    char szSetupProgram[NAME_CAPACITY];
+    char szSetupFolder[PATH_CAPACITY];
+    char szApplicationPath[NAME_CAPACITY];
+    char szCommandLine[NAME_CAPACITY];
+    char szInfFolder[PATH_CAPACITY];
+    char szInfFile[PATH_CAPACITY];
+    bool bUninstall;
+    bool bRestart;
+    bool bDeleteInf;
+    DWORD dwExitCode;
+    STARTUPINFOA siSetup;
+    PROCESS_INFORMATION piSetup;
+    int iIMIDsize;                          // entries in aszInfModalID
+    char (*aszInfModalID)[HWID_CAPACITY];   // hardware-ID list, read from the INF file
+};
+
+extern LauncherState gState;
+
+#define NICSTART_CAPTION "NicStart"
+
+// Main flow.
+int iRunLauncher(const char* szArguments);
+int iGetOsType();
+bool bFileExists(const char* szFolder, const char* szName);
+void vFatal(const char* szText, UINT uExitCode);
+
+// INF discovery and hardware-ID reading.
+bool bIsValidInf(const char* szFolder, const char* szFile);
+bool bFindInfFile(const char* szFolder);
+void GetHardwareID(const char* szFolder, const char* szFile);
+
+// Adapter presence check.
+bool bCheckAdapter();
+
+// Uninstall clean-up of the stored INF copies.
+void vDeleteInfFile();
+
+// Restart of Windows.
+void vRestartWindows();

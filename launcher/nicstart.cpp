@@ -1,0 +1,260 @@
+// The launcher's main flow: find the setup program for this Windows family, resolve the
+// adapter's INF file, check that the adapter is present, run the setup program, clean
+// up after an uninstall, and report or restart.  One thread, one straight pass.
+#include "launcher.h"
+
+#include "entry.h"
+#include "format.h"
+#include "options.h"
+#include "setuplog.h"
+#include "textutil.h"
+
+#include <string.h>
+
+LauncherState gState;
+
+namespace {
+
+const char* const kSetupPrograms[] = { "", "INST9X.EXE", "INSTNT4.EXE", "INST2K.EXE" };
+const char kSetupSubFolder[] = "nicstart\\";
+const char kNt4InfFile[] = "oemsetup.inf";
+const DWORD kRestartDelayMs = 5000;
+
+const char kLogStart[] = "//--------------------Start--------------------//";
+const char kLogCreateProcess[] = "//--------------------CreateProcess";
+const char kLogCleanupStart[] = "Auto delete driver and inf file while uninstall NIC.";
+const char kLogCleanupEnd[] = "Finish delete driver and inf file while uninstall NIC.";
+const char kLogEnd[] = "//---------------------End---------------------//";
+
+const char kMsgNoSetupProgram[] = "Can not find target files :";
+const char kMsgNoInf[] = "Can not find any inf files!";
+const char kMsgNoAdapter[] = "Can not find proper NIC, click OK to exit program.";
+const char kMsgInstalled[] = "The installation is Completed";
+const char kMsgUninstalled[] = "The uninstallation is Completed";
+const char kAskAfterInstall[] =
+    "It's recommended to reboot your system after install NIC driver.\n"
+    "Do you want ot restart your system now?";
+const char kAskAfterRemove[] =
+    "It's recommended to reboot your system after remove NIC driver.\n"
+    "Do you want ot restart your system now?";
+const char kMsgFolderTooLong[] =
+    "The folder of the setup program is too long. Copy the driver disk to a shorter path.";
+const char kMsgCommandTooLong[] =
+    "The command line is too long. The setup program accepts at most 255 characters.";
+const char kMsgInfOptionTooLong[] = "The value of -d or -f is too long.";
+
+const size_t kDriveRootLength = 3;  // "D:\"
+
+void vMessage(const char* szText, UINT uType, int* piAnswer = nullptr)
+{
+    int iAnswer = MessageBoxA(nullptr, szText, NICSTART_CAPTION, uType);
+    if (piAnswer != nullptr)
+        *piAnswer = iAnswer;
+}
+
+void vLocateSetupProgram()
+{
+    char szModule[PATH_CAPACITY] = {};
+    DWORD dwLength = GetModuleFileNameA(nullptr, szModule, sizeof szModule);
+    if (dwLength == 0 || dwLength >= sizeof szModule)
+        vFatal(kMsgFolderTooLong, EXIT_TEXT_TOO_LONG);
+    char* szLastBackslash = strrchr(szModule, '\\');
+    if (szLastBackslash != nullptr)
+        szLastBackslash[1] = '\0';
+
+    if (bFileExists(szModule, gState.szSetupProgram)) {
+        bCopyText(gState.szSetupFolder, sizeof gState.szSetupFolder, szModule);
+        return;
+    }
+    if (!bJoinText(gState.szSetupFolder, sizeof gState.szSetupFolder, szModule, kSetupSubFolder))
+        vFatal(kMsgFolderTooLong, EXIT_TEXT_TOO_LONG);
+    if (bFileExists(gState.szSetupFolder, gState.szSetupProgram))
+        return;
+
+    char szText[NAME_CAPACITY + sizeof kMsgNoSetupProgram];
+    iFormatText(szText, sizeof szText, "%s %s", kMsgNoSetupProgram, gState.szSetupProgram);
+    vFatal(szText, EXIT_DONE);
+}
+
+// The setup program's path and command line.  The program path is not quoted: the
+// setup programs were written against exactly this command line.
+void vFormatCommandLine(const char* szArguments)
+{
+    if (iFormatText(gState.szApplicationPath, sizeof gState.szApplicationPath, "%s%s",
+                    gState.szSetupFolder, gState.szSetupProgram) < 0)
+        vFatal(kMsgFolderTooLong, EXIT_TEXT_TOO_LONG);
+    if (iFormatText(gState.szCommandLine, sizeof gState.szCommandLine, "%s%s %s",
+                    gState.szSetupFolder, gState.szSetupProgram, szArguments) < 0)
+        vFatal(kMsgCommandTooLong, EXIT_TEXT_TOO_LONG);
+}
+
+// The INF folder (-d, else the setup folder, always ending in a backslash) and the INF
+// file name (-f; on NT 4.0 always "oemsetup.inf", which its INF file must be called).
+void vResolveInfOptions(const char* szArguments)
+{
+    if (bHasOption(szArguments, "-d")) {
+        if (!bOptionValue(szArguments, "-d", gState.szInfFolder, sizeof gState.szInfFolder))
+            vFatal(kMsgInfOptionTooLong, EXIT_TEXT_TOO_LONG);
+        size_t uLength = strlen(gState.szInfFolder);
+        if ((uLength == 0 || gState.szInfFolder[uLength - 1] != '\\') &&
+            !bAppendText(gState.szInfFolder, sizeof gState.szInfFolder, "\\"))
+            vFatal(kMsgInfOptionTooLong, EXIT_TEXT_TOO_LONG);
+    } else {
+        bCopyText(gState.szInfFolder, sizeof gState.szInfFolder, gState.szSetupFolder);
+    }
+    if (bHasOption(szArguments, "-f") &&
+        !bOptionValue(szArguments, "-f", gState.szInfFile, sizeof gState.szInfFile))
+        vFatal(kMsgInfOptionTooLong, EXIT_TEXT_TOO_LONG);
+    if (gState.bWinNT4)
+        bCopyText(gState.szInfFile, sizeof gState.szInfFile, kNt4InfFile);
+}
+
+// A named valid INF file is used as it is; otherwise discovery tries the INF folder,
+// one and two levels up, and the drive root.  The folder keeps the text of the try
+// that succeeded.
+void vResolveInfFile()
+{
+    if (gState.szInfFile[0] != '\0' && bIsValidInf(gState.szInfFolder, gState.szInfFile))
+        return;
+    if (bFindInfFile(gState.szInfFolder))
+        return;
+    vCutLastFolder(gState.szInfFolder);
+    if (bFindInfFile(gState.szInfFolder))
+        return;
+    vCutLastFolder(gState.szInfFolder);
+    if (bFindInfFile(gState.szInfFolder))
+        return;
+    if (strlen(gState.szInfFolder) > kDriveRootLength)
+        gState.szInfFolder[kDriveRootLength] = '\0';
+    if (bFindInfFile(gState.szInfFolder))
+        return;
+    vFatal(kMsgNoInf, EXIT_DONE);
+}
+
+void vRunSetupProgram()
+{
+    vWriteLog(kLogCreateProcess);
+    if (!CreateProcessA(gState.szApplicationPath, gState.szCommandLine, nullptr, nullptr, FALSE, 0,
+                        nullptr, gState.szSetupFolder, &gState.siSetup, &gState.piSetup)) {
+        // Nothing ran, so nothing may be reported as completed, cleaned up or restarted.
+        DWORD dwError = GetLastError();
+        vWriteLog("CreateProcess %s failed, error %lu", gState.szApplicationPath, dwError);
+        char szText[NAME_CAPACITY + 64];
+        iFormatText(szText, sizeof szText, "Can not start the setup program %s (error %lu).",
+                    gState.szApplicationPath, dwError);
+        vFatal(szText, EXIT_SETUP_NOT_STARTED);
+    }
+    WaitForSingleObject(gState.piSetup.hProcess, INFINITE);
+    GetExitCodeProcess(gState.piSetup.hProcess, &gState.dwExitCode);
+    CloseHandle(gState.piSetup.hProcess);
+    CloseHandle(gState.piSetup.hThread);
+}
+
+void vReportCompletion()
+{
+    if (gState.bWin2K) {
+        vMessage(gState.bUninstall ? kMsgUninstalled : kMsgInstalled, MB_OK);
+        return;
+    }
+    int iAnswer = 0;
+    vMessage(gState.bUninstall ? kAskAfterRemove : kAskAfterInstall, MB_YESNO, &iAnswer);
+    if (iAnswer == IDYES)
+        gState.bRestart = true;
+}
+
+}  // namespace
+
+void vFatal(const char* szText, UINT uExitCode)
+{
+    vMessage(szText, MB_OK);
+    ExitProcess(uExitCode);
+}
+
+int iGetOsType()
+{
+    const DWORD dwWin9xFamily = 0x80000000;
+    DWORD dwVersion = GetVersion();
+    DWORD dwMajor = LOBYTE(LOWORD(dwVersion));
+    if (dwVersion & dwWin9xFamily)
+        return dwMajor >= 4 ? OS_WIN9X : OS_UNKNOWN;
+    if (dwMajor == 4)
+        return OS_WINNT4;
+    return dwMajor == 5 ? OS_WIN2K : OS_UNKNOWN;
+}
+
+bool bFileExists(const char* szFolder, const char* szName)
+{
+    char szPath[PATH_CAPACITY];
+    if (szName[0] == '\0' || !bJoinText(szPath, sizeof szPath, szFolder, szName))
+        return false;
+    WIN32_FIND_DATAA fdFound;
+    HANDLE hFind = FindFirstFileA(szPath, &fdFound);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(hFind);
+    return true;
+}
+
+int iRunLauncher(const char* szArguments)
+{
+    vWriteLog(kLogStart);
+    memset(&gState.siSetup, 0, sizeof gState.siSetup);
+    gState.siSetup.cb = sizeof gState.siSetup;  // 68 in the shipped 32-bit build
+    memset(&gState.piSetup, 0, sizeof gState.piSetup);
+
+    int iOsType = iGetOsType();
+    gState.bWin9x = iOsType == OS_WIN9X;
+    gState.bWinNT4 = iOsType == OS_WINNT4;
+    gState.bWin2K = iOsType == OS_WIN2K;
+    bCopyText(gState.szSetupProgram, sizeof gState.szSetupProgram, kSetupPrograms[iOsType]);
+
+    vLocateSetupProgram();
+    vFormatCommandLine(szArguments);
+    SetCurrentDirectoryA(gState.szSetupFolder);
+
+    if (bHasOption(szArguments, "-r")) {
+        gState.bUninstall = true;
+    } else {
+        vResolveInfOptions(szArguments);
+        vResolveInfFile();
+        GetHardwareID(gState.szInfFolder, gState.szInfFile);
+    }
+
+    if (!bCheckAdapter())
+        vFatal(kMsgNoAdapter, EXIT_DONE);
+
+    // Launcher-only options are blanked in the argument part of the command line only.
+    char* szArgumentPart = gState.szCommandLine + strlen(gState.szSetupFolder) +
+                           strlen(gState.szSetupProgram) + 1;
+    if (bHasOption(szArguments, "-b")) {
+        vBlankOption(szArgumentPart, "-b");
+        gState.bRestart = true;
+    }
+    if (gState.bUninstall) {
+        if (bHasOption(szArguments, "-k"))
+            vBlankOption(szArgumentPart, "-k");
+        else
+            gState.bDeleteInf = true;
+    }
+
+    vRunSetupProgram();
+
+    if (gState.bDeleteInf) {
+        vWriteLog(kLogCleanupStart);
+        vDeleteInfFile();
+        vWriteLog(kLogCleanupEnd);
+    }
+    if (!gState.bRestart && gState.dwExitCode == 0)
+        vReportCompletion();
+    vWriteLog(kLogEnd);
+    if (gState.bRestart && gState.dwExitCode == 0) {
+        Sleep(kRestartDelayMs);
+        vRestartWindows();
+    }
+    return EXIT_DONE;
+}
+
+int iLauncherMain(const char* szCommandLine)
+{
+    return iRunLauncher(pszArgumentText(szCommandLine));
+}

@@ -1,0 +1,281 @@
+// nicstart.exe end to end under wine: the Windows family it sees, where it finds the
+// setup program, the command line and folder that program receives, the messages and
+// their buttons, the exit code, and the setup log.
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using harness::RunResult;
+
+namespace {
+
+const char kLogPath[] = "C:\\windows\\temp\\_nicstart.log";
+const char kLogStart[] = "//--------------------Start--------------------//";
+const char kLogCreateProcess[] = "//--------------------CreateProcess";
+const char kLogCleanupStart[] = "Auto delete driver and inf file while uninstall NIC.";
+const char kLogCleanupEnd[] = "Finish delete driver and inf file while uninstall NIC.";
+const char kLogEnd[] = "//---------------------End---------------------//";
+const char kAskInstall[] =
+    "It's recommended to reboot your system after install NIC driver.\nDo you want ot restart your system now?";
+const char kAskRemove[] =
+    "It's recommended to reboot your system after remove NIC driver.\nDo you want ot restart your system now?";
+
+class Launcher : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        root = std::string("C:\\nictest\\") + info->test_suite_name() + "." + info->name();
+        for (char& c : root)
+            if (c == '/')
+                c = '_';
+        harness::RemoveTree(root);
+        disk = root + "\\disk\\";
+        harness::MakeDirs(disk);
+        DeleteFileA(kLogPath);
+    }
+
+    void TearDown() override { harness::RemoveTree(root); }
+
+    // Lays out a driver disk: nicstart.exe in `disk`, the stand-in setup program under
+    // `program` in `disk` + `subFolder`, and an INF file beside it.
+    void LayOutDisk(const std::string& program, const std::string& subFolder = "",
+                    const std::string& inf = "NIC.INF")
+    {
+        harness::CopyFileOrDie(harness::BuildDir() + "\\launcher\\nicstart.exe", disk + "nicstart.exe");
+        if (!program.empty()) {
+            harness::MakeDirs(disk + subFolder);
+            harness::CopyFileOrDie(harness::BuildDir() + "\\tests\\doubles\\setupprog.exe",
+                                   disk + subFolder + program);
+        }
+        if (!inf.empty())
+            harness::WriteFileText(disk + subFolder + inf, "; sample\r\n");
+    }
+
+    RunResult RunNicstart(const std::string& version, const std::string& arguments,
+                          unsigned setupExitCode = 0, std::vector<int> answers = {})
+    {
+        harness::SetWindowsVersion("nicstart.exe", version);
+        harness::RunOptions options;
+        options.commandLine = disk + "nicstart.exe" + (arguments.empty() ? "" : " " + arguments);
+        options.environment = { { "NICTEST_RECORD", root + "\\record.txt" },
+                                { "NICTEST_EXIT", std::to_string(setupExitCode) } };
+        options.answers = answers;
+        RunResult result = harness::Run(options);
+        EXPECT_TRUE(result.started) << "error " << result.startError;
+        EXPECT_FALSE(result.timedOut);
+        return result;
+    }
+
+    // What the stand-in setup program recorded: "cmdline=..." and "cwd=...".
+    std::string Recorded(const std::string& key)
+    {
+        for (const std::string& line : harness::SplitLines(harness::ReadFileText(root + "\\record.txt")))
+            if (line.rfind(key + "=", 0) == 0)
+                return line.substr(key.size() + 1);
+        return "(not run)";
+    }
+
+    static std::vector<std::string> LogLines() { return harness::SplitLines(harness::ReadFileText(kLogPath)); }
+
+    std::string root;
+    std::string disk;
+};
+
+void ExpectOneBox(const RunResult& result, const std::string& text, const std::string& buttons)
+{
+    ASSERT_EQ(result.boxes.size(), 1u) << "expected the box \"" << text << "\"";
+    EXPECT_EQ(result.boxes[0].caption, "NicStart");
+    EXPECT_EQ(result.boxes[0].text, text);
+    EXPECT_EQ(result.boxes[0].Buttons(), buttons);
+}
+
+TEST_F(Launcher, EachWindowsFamilyRunsItsOwnSetupProgram)
+{
+    struct Case { const char* version; const char* program; const char* inf; const char* message; const char* buttons; };
+    const Case cases[] = {
+        { "win95", "INST9X.EXE", "NIC.INF", kAskInstall, "YesNo" },
+        { "win98", "INST9X.EXE", "NIC.INF", kAskInstall, "YesNo" },
+        { "winme", "INST9X.EXE", "NIC.INF", kAskInstall, "YesNo" },
+        { "nt40", "INSTNT4.EXE", "oemsetup.inf", kAskInstall, "YesNo" },
+        { "win2k", "INST2K.EXE", "NIC.INF", "The installation is Completed", "OK" },
+        { "winxp", "INST2K.EXE", "NIC.INF", "The installation is Completed", "OK" },
+        { "win2003", "INST2K.EXE", "NIC.INF", "The installation is Completed", "OK" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        harness::RemoveTree(root);
+        harness::MakeDirs(disk);
+        DeleteFileA(kLogPath);
+        LayOutDisk(c.program, "", c.inf);
+        RunResult result = RunNicstart(c.version, "");
+        EXPECT_EQ(result.exitCode, 0u);
+        ExpectOneBox(result, c.message, c.buttons);
+        EXPECT_EQ(Recorded("cmdline"), disk + c.program + " ");
+        EXPECT_EQ(Recorded("cwd") + "\\", disk);
+        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+    }
+}
+
+TEST_F(Launcher, UnrecognisedWindowsFindsNoSetupProgram)
+{
+    for (const char* version : { "vista", "win7", "nt351" }) {
+        SCOPED_TRACE(version);
+        DeleteFileA(kLogPath);
+        LayOutDisk("INST2K.EXE");
+        RunResult result = RunNicstart(version, "");
+        EXPECT_EQ(result.exitCode, 0u);
+        ExpectOneBox(result, "Can not find target files : ", "OK");
+        EXPECT_EQ(Recorded("cmdline"), "(not run)");
+        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart }));
+    }
+}
+
+TEST_F(Launcher, MissingSetupProgramIsNamedInTheMessage)
+{
+    LayOutDisk("INST9X.EXE");   // the wrong family's program
+    RunResult result = RunNicstart("win2k", "");
+    EXPECT_EQ(result.exitCode, 0u);
+    ExpectOneBox(result, "Can not find target files : INST2K.EXE", "OK");
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart }));
+}
+
+TEST_F(Launcher, SetupProgramInTheNicstartSubFolder)
+{
+    LayOutDisk("INST2K.EXE", "nicstart\\");
+    RunResult result = RunNicstart("win2k", "");
+    ExpectOneBox(result, "The installation is Completed", "OK");
+    EXPECT_EQ(Recorded("cmdline"), disk + "nicstart\\INST2K.EXE ");
+    EXPECT_EQ(Recorded("cwd"), disk + "nicstart");
+}
+
+TEST_F(Launcher, CommandLineAndBlanking)
+{
+    struct Case { const char* version; const char* program; const char* arguments; const char* received; };
+    const Case cases[] = {
+        { "win98", "INST9X.EXE", "-r -k", "-r   " },            // -k blanked in an uninstall run
+        { "win2k", "INST2K.EXE", "-k", "-k" },                   // -k alone reaches the program
+        { "win2k", "INST2K.EXE", "-R -x", "-R -x" },             // upper case is no option
+        { "win2k", "INST2K.EXE", "-d . -f NIC.INF", "-d . -f NIC.INF" },  // relative -d
+        { "win2k", "INST2K.EXE", "a  -k\t\"q\"", "a  -k\t\"q\"" },  // passed exactly
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        LayOutDisk(c.program);
+        RunNicstart(c.version, c.arguments);
+        EXPECT_EQ(Recorded("cmdline"), disk + c.program + " " + c.received);
+    }
+}
+
+TEST_F(Launcher, RemoveRunOnWindows98AsksTheRemoveQuestionAndKeepsInfFilesWithK)
+{
+    LayOutDisk("INST9X.EXE");
+    RunResult result = RunNicstart("win98", "-r -k");
+    ExpectOneBox(result, kAskRemove, "YesNo");
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+}
+
+TEST_F(Launcher, RemoveRunCleansUpWhateverTheExitCode)
+{
+    LayOutDisk("INST2K.EXE", "", "");   // an uninstall run reads no INF file
+    for (unsigned code : { 0u, 5u }) {
+        SCOPED_TRACE(code);
+        DeleteFileA(kLogPath);
+        RunResult result = RunNicstart("win2k", "-r", code);
+        EXPECT_EQ(result.exitCode, 0u);
+        if (code == 0)
+            ExpectOneBox(result, "The uninstallation is Completed", "OK");
+        else
+            EXPECT_TRUE(result.boxes.empty());
+        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogCleanupStart,
+                                                         kLogCleanupEnd, kLogEnd }));
+    }
+}
+
+TEST_F(Launcher, NonZeroExitCodeShowsNothing)
+{
+    LayOutDisk("INST9X.EXE");
+    RunResult result = RunNicstart("win98", "", 7);
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_TRUE(result.boxes.empty());
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+}
+
+TEST_F(Launcher, OptionBMeansNoMessageAndIsBlanked)
+{
+    LayOutDisk("INST2K.EXE");
+    for (unsigned code : { 3u, 0u }) {
+        SCOPED_TRACE(code);
+        DeleteFileA(kLogPath);
+        DWORD started = GetTickCount();
+        RunResult result = RunNicstart("win2k", "-b -x", code);
+        DWORD elapsed = GetTickCount() - started;
+        EXPECT_TRUE(result.boxes.empty());
+        EXPECT_EQ(Recorded("cmdline"), disk + "INST2K.EXE    -x");
+        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+        // The restart waits 5000 ms after the end entry, and only after exit code 0.
+        if (code == 0)
+            EXPECT_GE(elapsed, 5000u);
+        else
+            EXPECT_LT(elapsed, 4000u);
+    }
+}
+
+TEST_F(Launcher, RestartQuestionAnswers)
+{
+    LayOutDisk("INST9X.EXE");
+    for (int answer : { IDNO, IDYES }) {
+        SCOPED_TRACE(answer);
+        DWORD started = GetTickCount();
+        RunResult result = RunNicstart("win98", "", 0, { answer });
+        DWORD elapsed = GetTickCount() - started;
+        ExpectOneBox(result, kAskInstall, "YesNo");
+        EXPECT_EQ(result.exitCode, 0u);
+        if (answer == IDYES)
+            EXPECT_GE(elapsed, 5000u);
+        else
+            EXPECT_LT(elapsed, 4000u);
+    }
+}
+
+TEST_F(Launcher, TwoRunsAppendTwoBlocks)
+{
+    LayOutDisk("INST2K.EXE");
+    RunNicstart("win2k", "");
+    RunNicstart("win2k", "");
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd, kLogStart,
+                                                     kLogCreateProcess, kLogEnd }));
+    EXPECT_EQ(harness::ReadFileText(kLogPath).find("\r\r"), std::string::npos) << "one CR per entry";
+}
+
+TEST_F(Launcher, MissingTempFolderChangesNothingAndWritesNoLog)
+{
+    LayOutDisk("INST2K.EXE");
+    ASSERT_TRUE(MoveFileA("C:\\windows\\temp", "C:\\windows\\temp.away"));
+    RunResult result = RunNicstart("win2k", "-k");
+    MoveFileA("C:\\windows\\temp.away", "C:\\windows\\temp");
+    EXPECT_EQ(result.exitCode, 0u);
+    ExpectOneBox(result, "The installation is Completed", "OK");
+    EXPECT_EQ(Recorded("cmdline"), disk + "INST2K.EXE -k");
+    EXPECT_FALSE(harness::FileExists(kLogPath));
+}
+
+TEST_F(Launcher, SetupProgramThatCannotStart)
+{
+    LayOutDisk("");
+    harness::WriteFileText(disk + "INST2K.EXE", "not a program");
+    RunResult result = RunNicstart("win2k", "-r");
+    EXPECT_EQ(result.exitCode, 2u);
+    ASSERT_EQ(result.boxes.size(), 1u);
+    EXPECT_EQ(result.boxes[0].text.rfind("Can not start the setup program " + disk + "INST2K.EXE (error ", 0), 0u)
+        << result.boxes[0].text;
+    std::vector<std::string> log = LogLines();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[1], kLogCreateProcess);
+    EXPECT_EQ(log[2].rfind("CreateProcess " + disk + "INST2K.EXE failed, error ", 0), 0u) << log[2];
+}
+
+}  // namespace
