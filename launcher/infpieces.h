@@ -1,0 +1,24 @@
+// Reading INF text the way the launcher always has: a file opened in text mode is read
+// in pieces of at most 127 characters (a longer line yields several pieces, each taken
+// as a line of its own), and marks are found by case-sensitive substring search inside
+// one piece.  Shared by the INF validity test and the stored-INF clean-up.
+// No windows.h here: built natively too.
+#pragma once
+#include <stdio.h>
+
+enum { INF_PIECE_CAPACITY = 128 };   // 127 characters and the terminator
+
+// A mark is seen in a piece that holds its first text and, when it has one, its second.
+struct InfMark {
+    const char* szFirst;
+    const char* szSecond;   // nullptr for a one-text mark
+};
+
+bool bPieceHasMark(const char* szPiece, const InfMark& mark);
+
+// Reads pieces from the current position until both marks have been seen, in the same
+// piece or in different ones, in either order.  True when both were seen.
+bool bFileHasBothMarks(FILE* pFile, const InfMark& markA, const InfMark& markB);
+
+// Opens the path in text mode and applies bFileHasBothMarks; false when it cannot open.
+bool bPathHasBothMarks(const char* szPath, const InfMark& markA, const InfMark& markB);
