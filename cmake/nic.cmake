@@ -38,8 +38,10 @@ if(NIC_BUILD STREQUAL "wine")
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                   WORLD_READ WORLD_EXECUTE)
   set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run")
-  # Windows-side path of the build folder, for tests that start the built programs.
+  # Windows-side paths of the build and source folders, for tests that start the built
+  # programs and read fixtures.
   string(REPLACE "/" "\\\\" NIC_BUILD_DIR_WIN "Z:${CMAKE_BINARY_DIR}")
+  string(REPLACE "/" "\\\\" NIC_SOURCE_DIR_WIN "Z:${CMAKE_SOURCE_DIR}")
 endif()
 
 # Shipped code: no exceptions, RTTI or thread-safe statics in any build, so that the
