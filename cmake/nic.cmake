@@ -11,6 +11,11 @@ add_compile_options(-Wall -Wextra)
 if(NIC_BUILD STREQUAL "host")
   add_compile_options(-g -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    # Coverage for the libFuzzer targets; harmless for the unit tests.
+    add_compile_options(-fsanitize=fuzzer-no-link)
+    set(NIC_FUZZ ON)
+  endif()
 else()
   # msvcrt's own printf family: MinGW's replacement is larger and, in its prebuilt form,
   # uses instructions a 486 lacks.  Only C files call it (a libstdc++ header would switch
