@@ -32,14 +32,15 @@ bool bFindInfFile(const char* szFolder)
     return bCopyText(gState.szInfFile, sizeof gState.szInfFile, fdFound.cFileName);
 }
 
-// The list that the test disk's INF file gives: one adapter, device A0B1.  The NT 4.0
-// dialect stores "DEV_" and four digits, the other dialect the whole hardware ID.
+// The list that the sample disk's INF file gives: two adapters, devices 5AB0 and 5AB1.
+// The NT 4.0 dialect stores "DEV_" and four digits, the other the whole hardware ID.
 void GetHardwareID(const char*, const char*)
 {
-    static char aszList[1][HWID_CAPACITY];
-    bCopyText(aszList[0], sizeof aszList[0], gState.bWinNT4 ? "DEV_A0B1" : "PCI\\VEN_1106&DEV_A0B1");
+    static char aszList[2][HWID_CAPACITY];
+    bCopyText(aszList[0], sizeof aszList[0], gState.bWinNT4 ? "DEV_5AB0" : "PCI\\VEN_1106&DEV_5AB0");
+    bCopyText(aszList[1], sizeof aszList[1], gState.bWinNT4 ? "DEV_5AB1" : "PCI\\VEN_1106&DEV_5AB1");
     gState.aszInfModalID = aszList;
-    gState.iIMIDsize = 1;
+    gState.iIMIDsize = 2;
 }
 
 void vDeleteInfFile()

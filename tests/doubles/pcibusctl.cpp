@@ -6,11 +6,8 @@
 //       all hexadecimal; base class and subclass default to 02:00 (Ethernet)
 //   pcibusctl install-pcipeek FOLDER       pcipeek.sys into a disk folder
 //   pcibusctl install-cfgread              cfgread.sys into system32\drivers
-//   pcibusctl inf FOLDER VERSION           the standard test disk's INF file (naming device
-//                                          A0B1) for a Windows version ("win2k", "nt40", ...)
 //   pcibusctl log SERVICE                  the requests the driver received, one per line
 //   pcibusctl remove SERVICE               stops the driver and deletes its service
-#include "nicdisk.h"
 #include "pcibus.h"
 
 #include <stdio.h>
@@ -25,7 +22,7 @@ int Usage()
 {
     fprintf(stderr,
             "usage: pcibusctl set SERVICE [BUS:DEVICE.FUNCTION=VENDOR:DEVICE[:CLASS:SUBCLASS[:REV[:SUBVEN:SUBSYS]]] ...]\n"
-            "       pcibusctl install-pcipeek FOLDER | install-cfgread | inf FOLDER VERSION\n"
+            "       pcibusctl install-pcipeek FOLDER | install-cfgread\n"
             "       pcibusctl log SERVICE | remove SERVICE\n");
     return 2;
 }
@@ -93,14 +90,11 @@ int main(int argc, char** argv)
         harness::SetDriverBus(argv[2], bus);
         return 0;
     }
-    if ((command == "install-pcipeek" && argc == 3) || (command == "inf" && argc == 4)) {
+    if (command == "install-pcipeek" && argc == 3) {
         std::string folder = argv[2];
         if (folder.empty() || folder.back() != '\\')
             folder += '\\';
-        if (command == "inf")
-            harness::WriteFileText(folder + harness::StandardInfName(argv[3]), harness::StandardInf(argv[3]));
-        else
-            harness::InstallPcipeek(folder);
+        harness::InstallPcipeek(folder);
         return 0;
     }
     if (command == "install-cfgread" && argc == 2) {

@@ -39,7 +39,7 @@ const bool kListReadFromInf = false;
 const bool kListReadFromInf = true;
 #endif
 
-PciFunction Adapter(unsigned bus, unsigned device, uint16_t deviceId = harness::kDiskDeviceId)
+PciFunction Adapter(unsigned bus, unsigned device, uint16_t deviceId = harness::kSampleDeviceId)
 {
     PciFunction function;
     function.bus = bus;
@@ -93,7 +93,7 @@ protected:
     }
 
     // nicstart.exe, the version's setup program, pcipeek.sys and an INF file (the
-    // standard disk's when `inf` is empty).
+    // sample disk's when `inf` is empty).
     void LayOutDisk(const std::string& version, const std::string& inf = "", bool withDriver = true)
     {
         harness::CopyFileOrDie(harness::BuildDir() + "\\launcher\\nicstart.exe", disk + "nicstart.exe");
@@ -101,8 +101,10 @@ protected:
                               : version == "nt40"              ? "INSTNT4.EXE"
                                                                : "INST2K.EXE";
         harness::CopyFileOrDie(harness::BuildDir() + "\\tests\\doubles\\setupprog.exe", disk + program);
-        harness::WriteFileText(disk + harness::StandardInfName(version),
-                               inf.empty() ? harness::StandardInf(version) : inf);
+        if (inf.empty())
+            harness::PutSampleInf(disk, version);
+        else
+            harness::WriteFileText(disk + (version == "nt40" ? "oemsetup.inf" : "NIC.INF"), inf);
         if (withDriver)
             harness::InstallPcipeek(disk);
     }
@@ -156,8 +158,8 @@ protected:
 struct InstallCase {
     const char* name;
     std::vector<PciFunction> bus;
-    std::vector<std::string> hardwareIds;   // the device INF's model lines; none: the standard disk
-    std::vector<uint32_t> configIds;        // the NT 4.0 INF's CFID lines; none: the standard disk
+    std::vector<std::string> hardwareIds;   // the device INF's model lines; none: the sample disk
+    std::vector<uint32_t> configIds;        // the NT 4.0 INF's CFID lines; none: the sample disk
     bool deviceDialectOnly;
     bool found;
 };
@@ -168,7 +170,7 @@ std::vector<InstallCase> InstallCases()
     subclass.subClass = 0x80;
     baseClass.baseClass = 0x03;
     function1.function = 1;
-    const uint16_t low = 0x0A0B, other = 0xA0B2, ours = harness::kDiskDeviceId;
+    const uint16_t low = 0x05AB, other = 0x5AB2, ours = harness::kSampleDeviceId;
     return {
         { "matching adapter", { Adapter(2, 5) }, {}, {}, false, true },
         { "matching adapter on bus 7, device 31", { Adapter(7, 31) }, {}, {}, false, true },
@@ -178,21 +180,23 @@ std::vector<InstallCase> InstallCases()
         { "adapter at function 1", { function1 }, {}, {}, false, false },
         { "adapter on bus 8", { Adapter(8, 0) }, {}, {}, false, false },
         { "first listed adapter after an unlisted one", { Adapter(0, 1, other), Adapter(5, 2) }, {}, {}, false, true },
+        { "second list entry", { Adapter(3, 3, harness::kSampleDeviceIdB) }, {}, {}, false, true },
         { "no device at all", {}, {}, {}, false, false },
-        // DEV_A0B, the probe of device 0x0A0B, begins the listed DEV_A0B1.
+        // DEV_5AB, the probe of device 0x05AB, begins the listed DEV_5AB0.
         { "probe that begins a listed ID", { Adapter(1, 1, low) }, {}, {}, false, true },
         { "device ID below 0x1000", { Adapter(1, 1, low) }, { DeviceHardwareId(low) }, { ConfigId(low) }, false, false },
-        { "second list entry", { Adapter(1, 1) }, { DeviceHardwareId(other), DeviceHardwareId(ours) },
-          { ConfigId(other), ConfigId(ours) }, false, true },
-        { "lower-case entry", { Adapter(1, 1) }, { "pci\\ven_1106&dev_a0b1" }, {}, true, false },
-        { "lower-case hex digits", { Adapter(1, 1) }, { "PCI\\VEN_1106&DEV_a0b1" }, {}, true, false },
+        { "third list entry", { Adapter(1, 1) },
+          { DeviceHardwareId(other), DeviceHardwareId(0x1234), DeviceHardwareId(ours) },
+          { ConfigId(other), ConfigId(0x1234), ConfigId(ours) }, false, true },
+        { "lower-case entry", { Adapter(1, 1) }, { "pci\\ven_1106&dev_5ab0" }, {}, true, false },
+        { "lower-case hex digits", { Adapter(1, 1) }, { "PCI\\VEN_1106&DEV_5ab0" }, {}, true, false },
         { "entry that names several IDs", { Adapter(1, 1) },
           { DeviceHardwareId(other) + "," + DeviceHardwareId(ours) }, {}, true, true },
     };
 }
 
-// Install runs of every family against the cases whose INF file is the standard
-// disk's (ownInf false) or one of their own.
+// Install runs of every family against the cases whose INF file is the sample disk's
+// (ownInf false) or one of their own.
 void Presence::RunInstallCases(bool ownInf)
 {
     for (const char* version : kAllVersions) {
@@ -246,34 +250,39 @@ TEST_F(Presence, UninstallRunTakesAnyEthernetAdapterOfTheVendorWithAnEmptyList)
 
 TEST_F(Presence, LogEntriesOfBothPaths)
 {
+    // The sample disk lists 5AB0 and 5AB1; 5AB2 is of the vendor but not listed.
     PciFunction display = Adapter(0, 2, 0x1234);
     display.baseClass = 0x03;
-    PciBus bus = BusOf({ Adapter(0, 1, 0xA0B2), display, Adapter(0, 3), Adapter(0, 4, 0x0FFF) });
+    PciBus bus = BusOf({ Adapter(0, 1, 0x5AB2), display, Adapter(0, 3, harness::kSampleDeviceIdB), Adapter(0, 4) });
 
     const std::vector<std::string> win9x = {
         "PCI_REG_VENDOR_ID FFFF FFFF",   // the empty slot 0/0
-        "PCI_REG_VENDOR_ID A0B2 1106",
+        "PCI_REG_VENDOR_ID 5AB2 1106",
         "PCI_REG_CLASS_CODE 2 0",
-        "bCheckDevice9X szDeviceIDTemp DEV_A0B2",
+        "bCheckDevice9X szDeviceIDTemp DEV_5AB2",
         "PCI_REG_VENDOR_ID 1234 1106",
         "PCI_REG_CLASS_CODE 3 0",
-        "PCI_REG_VENDOR_ID A0B1 1106",
+        "PCI_REG_VENDOR_ID 5AB1 1106",
         "PCI_REG_CLASS_CODE 2 0",
-        "bCheckDevice9X szDeviceIDTemp DEV_A0B1",
+        "bCheckDevice9X szDeviceIDTemp DEV_5AB1",
     };
     struct Case { const char* version; const char* arguments; std::vector<std::string> expected; } cases[] = {
         { "win98", "", win9x },
         { "win2k", "", {
             "bCheckDevice uBus 0 uDevice 1 byBaseClass 2 bySubClass 0",
-            "bCheckDevice iIMIDsize 1 PCI\\VEN_1106&DEV_A0B1 DEV_A0B2",
+            "bCheckDevice iIMIDsize 2 PCI\\VEN_1106&DEV_5AB0 DEV_5AB2",
+            "bCheckDevice iIMIDsize 2 PCI\\VEN_1106&DEV_5AB1 DEV_5AB2",
             "bCheckDevice uBus 0 uDevice 3 byBaseClass 2 bySubClass 0",
-            "bCheckDevice iIMIDsize 1 PCI\\VEN_1106&DEV_A0B1 DEV_A0B1" } },
+            "bCheckDevice iIMIDsize 2 PCI\\VEN_1106&DEV_5AB0 DEV_5AB1",
+            "bCheckDevice iIMIDsize 2 PCI\\VEN_1106&DEV_5AB1 DEV_5AB1" } },
         { "nt40", "", {
             "bCheckDevice uBus 0 uDevice 1 byBaseClass 2 bySubClass 0",
-            "bCheckDevice iIMIDsize 1 DEV_A0B1 DEV_A0B2",
+            "bCheckDevice iIMIDsize 2 DEV_5AB0 DEV_5AB2",
+            "bCheckDevice iIMIDsize 2 DEV_5AB1 DEV_5AB2",
             "bCheckDevice uBus 0 uDevice 3 byBaseClass 2 bySubClass 0",
-            "bCheckDevice iIMIDsize 1 DEV_A0B1 DEV_A0B1" } },
-        { "win98", "-r", { "PCI_REG_VENDOR_ID FFFF FFFF", "PCI_REG_VENDOR_ID A0B2 1106", "PCI_REG_CLASS_CODE 2 0" } },
+            "bCheckDevice iIMIDsize 2 DEV_5AB0 DEV_5AB1",
+            "bCheckDevice iIMIDsize 2 DEV_5AB1 DEV_5AB1" } },
+        { "win98", "-r", { "PCI_REG_VENDOR_ID FFFF FFFF", "PCI_REG_VENDOR_ID 5AB2 1106", "PCI_REG_CLASS_CODE 2 0" } },
         { "winxp", "-r", { "bCheckDevice uBus 0 uDevice 1 byBaseClass 2 bySubClass 0" } },
     };
     for (const Case& c : cases) {
@@ -361,13 +370,13 @@ TEST_F(Presence, NtSlotWithAFailedOrShortReplyIsSkipped)
     everyRead.failRead = harness::kEveryRequest;
     struct Case { const char* name; DriverFailures failures; bool found; std::vector<std::string> log; } cases[] = {
         { "no failure", {}, true, { "bCheckDevice uBus 0 uDevice 2 byBaseClass 2 bySubClass 0",
-                                    "bCheckDevice iIMIDsize 1 PCI\\VEN_1106&DEV_A0B1 DEV_A0B1" } },
+                                    "bCheckDevice iIMIDsize 2 PCI\\VEN_1106&DEV_5AB0 DEV_5AB0" } },
         { "failed write", failWrite, true, { "bCheckDevice uBus 0 uDevice 5 byBaseClass 2 bySubClass 0",
-                                             "bCheckDevice iIMIDsize 1 PCI\\VEN_1106&DEV_A0B1 DEV_A0B1" } },
+                                             "bCheckDevice iIMIDsize 2 PCI\\VEN_1106&DEV_5AB0 DEV_5AB0" } },
         { "failed read", failRead, true, { "bCheckDevice uBus 0 uDevice 5 byBaseClass 2 bySubClass 0",
-                                           "bCheckDevice iIMIDsize 1 PCI\\VEN_1106&DEV_A0B1 DEV_A0B1" } },
+                                           "bCheckDevice iIMIDsize 2 PCI\\VEN_1106&DEV_5AB0 DEV_5AB0" } },
         { "255-byte reply", shortRead, true, { "bCheckDevice uBus 0 uDevice 5 byBaseClass 2 bySubClass 0",
-                                               "bCheckDevice iIMIDsize 1 PCI\\VEN_1106&DEV_A0B1 DEV_A0B1" } },
+                                               "bCheckDevice iIMIDsize 2 PCI\\VEN_1106&DEV_5AB0 DEV_5AB0" } },
         { "every read fails", everyRead, false, {} },
     };
     for (const Case& c : cases) {

@@ -1,7 +1,5 @@
 #include "nicdisk.h"
 
-#include <stdio.h>
-
 namespace harness {
 
 bool IsWin9xVersion(const std::string& version)
@@ -51,18 +49,10 @@ std::string Nt4Inf(const std::vector<uint32_t>& configIds)
     return text;
 }
 
-std::string StandardInfName(const std::string& version)
+void PutSampleInf(const std::string& folder, const std::string& version)
 {
-    return version == "nt40" ? "oemsetup.inf" : "NIC.INF";
-}
-
-std::string StandardInf(const std::string& version)
-{
-    if (version == "nt40")
-        return Nt4Inf({ static_cast<uint32_t>(kDiskDeviceId) << 16 | 0x1106 });
-    char id[32];
-    snprintf(id, sizeof id, "PCI\\VEN_1106&DEV_%04X", kDiskDeviceId);
-    return DeviceInf({ id });
+    std::string name = version == "nt40" ? "oemsetup.inf" : "NIC.INF";
+    CopyFileOrDie(SourceDir() + "\\tests\\fixtures\\sample-disk\\" + name, folder + name);
 }
 
 RunResult RunOnBus(const std::string& version, const RunOptions& options, const PciBus& bus,

@@ -14,8 +14,10 @@
 
 namespace harness {
 
-// The adapter of the standard test disk: its INF files name this device ID.
-const uint16_t kDiskDeviceId = 0xA0B1;
+// The adapters that the sample disk's INF files (tests\fixtures\sample-disk) name,
+// in their order there.
+const uint16_t kSampleDeviceId = 0x5AB0;
+const uint16_t kSampleDeviceIdB = 0x5AB1;
 
 // True for the versions of the Windows 9x family ("win95", "win98", "winme").
 bool IsWin9xVersion(const std::string& version);
@@ -26,9 +28,9 @@ std::string DeviceInf(const std::vector<std::string>& hardwareIds);
 // A valid NT 4.0 setup-script INF with one "VTCFID = <decimal>" line per configuration
 // ID (device ID in the high 16 bits, vendor ID in the low).
 std::string Nt4Inf(const std::vector<uint32_t>& configIds);
-// The standard disk's INF file for a version: its name and its text, naming kDiskDeviceId.
-std::string StandardInfName(const std::string& version);
-std::string StandardInf(const std::string& version);
+// The sample disk's INF file for a version ("oemsetup.inf" on nt40, else "NIC.INF")
+// into a folder that ends in a backslash.
+void PutSampleInf(const std::string& folder, const std::string& version);
 
 // Runs a program as `version` sees it, against `bus`.  On the 9x family the port
 // emulator serves the bus (and `accesses` receives the port accesses); on the NT

@@ -20,7 +20,7 @@ const char kCfgread[] = "CFGREAD";   // the property library's driver service
 struct PciFunction {
     unsigned bus = 0, device = 0, function = 0;
     uint16_t vendorId = 0x1106;
-    uint16_t deviceId = 0xA0B1;
+    uint16_t deviceId = 0x5AB0;   // the sample disk's first adapter
     uint8_t revision = 0;
     uint8_t subClass = 0x00;
     uint8_t baseClass = 0x02;
@@ -73,7 +73,9 @@ void SetDriverBusFile(const std::string& service, const std::string& path,
 
 // What the driver saw, in order, since the log was last emptied.  The driver writes its
 // log when the device is closed, which Wine does after CloseHandle (or the process
-// exit) has returned, so this waits (bounded) until every open has its close.
+// exit) has returned, so this waits (bounded) until every open that the driver has
+// handled has its close.  A caller's read or write completes only after the driver has
+// handled its open; an open that is closed with no request in between may be missed.
 struct DriverLogEntry {
     enum Kind { Open = 1, Write = 2, Read = 3, Close = 4 };
     int kind = 0;
