@@ -71,8 +71,10 @@ bool bScanWithDriver(HANDLE hDevice, DWORD dwFunction)
             BYTE abyReply[PCI_CONFIG_SPACE];
             DWORD dwDone = 0;
             WriteFile(hDevice, &request, sizeof request, &dwDone, nullptr);
+            // Only a whole configuration space counts; a failed read returns no bytes.
             dwDone = 0;
-            if (!ReadFile(hDevice, abyReply, sizeof abyReply, &dwDone, nullptr) || dwDone != sizeof abyReply)
+            ReadFile(hDevice, abyReply, sizeof abyReply, &dwDone, nullptr);
+            if (dwDone != sizeof abyReply)
                 continue;
             PciIdentity identity = IdentityFromConfig(abyReply);
             if (!bIsAdapterClass(identity))
