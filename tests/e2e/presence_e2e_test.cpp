@@ -188,7 +188,8 @@ std::vector<InstallCase> InstallCases()
         { "third list entry", { Adapter(1, 1) },
           { DeviceHardwareId(other), DeviceHardwareId(0x1234), DeviceHardwareId(ours) },
           { ConfigId(other), ConfigId(0x1234), ConfigId(ours) }, false, true },
-        { "lower-case entry", { Adapter(1, 1) }, { "pci\\ven_1106&dev_5ab0" }, {}, true, false },
+        // "VEN_1106" stays upper case: without it the line would be no model line at all.
+        { "lower-case DEV_ prefix", { Adapter(1, 1) }, { "PCI\\VEN_1106&dev_5AB0" }, {}, true, false },
         { "lower-case hex digits", { Adapter(1, 1) }, { "PCI\\VEN_1106&DEV_5ab0" }, {}, true, false },
         { "entry that names several IDs", { Adapter(1, 1) },
           { DeviceHardwareId(other) + "," + DeviceHardwareId(ours) }, {}, true, true },
