@@ -1,0 +1,98 @@
+// The adapter's INF file on the driver disk: the validity test of one file, discovery
+// of the one valid INF file in a folder, and reading its hardware IDs into the list
+// that the presence check matches.  The text rules live in hwid.cpp.
+#include "launcher.h"
+
+#include "hwid.h"
+#include "setuplog.h"
+#include "textutil.h"
+
+#include <string.h>
+
+namespace {
+
+// The search pattern and a found name each fit 127 characters; longer ones are
+// refused, never shortened, and the refusal is logged.
+enum { SEARCH_PATTERN_CAPACITY = 128, FOUND_NAME_CAPACITY = 128 };
+
+const char kInfPattern[] = "*.inf";
+const char kInfExtension[] = ".inf";
+const char kMsgTwoValidInfs[] = "There are more than two Valid INF files! \nProgram exit!";
+
+const char kLogHardwareID[] = "GetHardwareID ----------";
+const char kLogTooLong[] = "%s path too long ----------%s%s";
+
+InfDialect eRunningDialect()
+{
+    return gState.bWinNT4 ? INF_NT4_SCRIPT : INF_DEVICE;
+}
+
+// One listed entry: skipped unless it is an INF name that fits and a valid INF file.
+// A second valid one ends the run, since the disk is then ambiguous.
+void vConsiderListedFile(const char* szFolder, const char* szName, char* szFound, HANDLE hSearch)
+{
+    // FindFirstFileA also matches a name whose generated short alias ends in .INF,
+    // such as x.info.
+    if (!bEndsWithNoCase(szName, kInfExtension))
+        return;
+    if (strlen(szName) >= FOUND_NAME_CAPACITY) {
+        vWriteLog(kLogTooLong, "bFindInfFile", szFolder, szName);
+        return;
+    }
+    if (!bIsValidInf(szFolder, szName))
+        return;
+    if (szFound[0] != '\0') {
+        FindClose(hSearch);
+        vFatal(kMsgTwoValidInfs, EXIT_TWO_VALID_INFS);
+    }
+    bCopyText(szFound, FOUND_NAME_CAPACITY, szName);
+}
+
+}  // namespace
+
+bool bIsValidInf(const char* szFolder, const char* szFile)
+{
+    char szPath[PATH_CAPACITY];
+    if (!bJoinText(szPath, sizeof szPath, szFolder, szFile)) {
+        vWriteLog(kLogTooLong, "bIsValidInf", szFolder, szFile);
+        return false;
+    }
+    return bInfFileIsValid(szPath, eRunningDialect());
+}
+
+bool bFindInfFile(const char* szFolder)
+{
+    char szPattern[SEARCH_PATTERN_CAPACITY];
+    if (!bJoinText(szPattern, sizeof szPattern, szFolder, kInfPattern)) {
+        vWriteLog(kLogTooLong, "bFindInfFile", szFolder, kInfPattern);
+        return false;
+    }
+    WIN32_FIND_DATAA fdEntry;
+    HANDLE hSearch = FindFirstFileA(szPattern, &fdEntry);
+    if (hSearch == INVALID_HANDLE_VALUE)
+        return false;
+    // The whole listing is read, so that a second valid file is noticed in any order.
+    char szFound[FOUND_NAME_CAPACITY] = "";
+    do {
+        vConsiderListedFile(szFolder, fdEntry.cFileName, szFound, hSearch);
+    } while (FindNextFileA(hSearch, &fdEntry));
+    FindClose(hSearch);
+    return szFound[0] != '\0' && bCopyText(gState.szInfFile, sizeof gState.szInfFile, szFound);
+}
+
+// The path is joined in as much room as the validity test had, so that every file it
+// accepted is read here too.
+void GetHardwareID(const char* szFolder, const char* szFile)
+{
+    char szPath[PATH_CAPACITY];
+    bool bFits = bJoinText(szPath, sizeof szPath, szFolder, szFile);
+    vWriteLog(kLogHardwareID);
+    gState.iIMIDsize = 0;
+    if (!bFits) {
+        vWriteLog(kLogTooLong, "GetHardwareID", szFolder, szFile);
+        return;
+    }
+    HwidList list = ReadHardwareIDs(szPath, eRunningDialect(), vWriteLog);
+    gState.iIMIDsize = list.iCount;
+    gState.aszInfModalID = list.aszEntries;
+}
