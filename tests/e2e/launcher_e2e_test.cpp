@@ -18,6 +18,12 @@ const char kLogCreateProcess[] = "//--------------------CreateProcess";
 const char kLogCleanupStart[] = "Auto delete driver and inf file while uninstall NIC.";
 const char kLogCleanupEnd[] = "Finish delete driver and inf file while uninstall NIC.";
 const char kLogEnd[] = "//---------------------End---------------------//";
+const char kLogHardwareID[] = "GetHardwareID ----------";
+// An INF file that is valid for both INF dialects.
+const char kSampleInf[] =
+    "[Version]\r\nClassGUID={4d36e972-e325-11ce-bfc1-08002be10318}\r\n"
+    "[MANUF]\r\n%NIC% = NIC.ndi, PCI\\VEN_1106&DEV_3065\r\n"
+    "[Identification]\r\nOptionType = NetAdapter\r\n[Options]\r\nVendorID = 4358\r\n";
 const char kAskInstall[] =
     "It's recommended to reboot your system after install NIC driver.\nDo you want ot restart your system now?";
 const char kAskRemove[] =
@@ -52,7 +58,7 @@ protected:
                                    disk + subFolder + program);
         }
         if (!inf.empty())
-            harness::WriteFileText(disk + subFolder + inf, "; sample\r\n");
+            harness::WriteFileText(disk + subFolder + inf, kSampleInf);
     }
 
     RunResult RunNicstart(const std::string& version, const std::string& arguments,
@@ -116,7 +122,7 @@ TEST_F(Launcher, EachWindowsFamilyRunsItsOwnSetupProgram)
         ExpectOneBox(result, c.message, c.buttons);
         EXPECT_EQ(Recorded("cmdline"), disk + c.program + " ");
         EXPECT_EQ(Recorded("cwd") + "\\", disk);
-        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd }));
     }
 }
 
@@ -201,7 +207,7 @@ TEST_F(Launcher, NonZeroExitCodeShowsNothing)
     RunResult result = RunNicstart("win98", "", 7);
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_TRUE(result.boxes.empty());
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd }));
 }
 
 TEST_F(Launcher, OptionBMeansNoMessageAndIsBlanked)
@@ -215,7 +221,7 @@ TEST_F(Launcher, OptionBMeansNoMessageAndIsBlanked)
         DWORD elapsed = GetTickCount() - started;
         EXPECT_TRUE(result.boxes.empty());
         EXPECT_EQ(Recorded("cmdline"), disk + "INST2K.EXE    -x");
-        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd }));
         // The restart waits 5000 ms after the end entry, and only after exit code 0.
         if (code == 0)
             EXPECT_GE(elapsed, 5000u);
@@ -246,8 +252,8 @@ TEST_F(Launcher, TwoRunsAppendTwoBlocks)
     LayOutDisk("INST2K.EXE");
     RunNicstart("win2k", "");
     RunNicstart("win2k", "");
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd, kLogStart,
-                                                     kLogCreateProcess, kLogEnd }));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd,
+                                                     kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd }));
     EXPECT_EQ(harness::ReadFileText(kLogPath).find("\r\r"), std::string::npos) << "one CR per entry";
 }
 

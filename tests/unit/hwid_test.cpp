@@ -52,6 +52,7 @@ Reading Read(const std::string& text, InfDialect dialect)
     WriteFile(kFixture, text);
     gLog.clear();
     HwidList list = ReadHardwareIDs(kFixture, dialect, CaptureLog);
+    remove(kFixture);
     Reading reading;
     for (int i = 0; i < list.iCount; ++i)
         reading.entries.push_back(list.aszEntries[i]);
@@ -71,7 +72,9 @@ std::string Show(const Lines& lines)
 bool IsValid(const std::string& text, InfDialect dialect)
 {
     WriteFile(kFixture, text);
-    return bInfFileIsValid(kFixture, dialect);
+    bool valid = bInfFileIsValid(kFixture, dialect);
+    remove(kFixture);
+    return valid;
 }
 
 std::string CfidLog(const char* hex) { return std::string("GetHardwareID dwDeviceCFID ") + hex + " ----------"; }
@@ -126,7 +129,6 @@ TEST(InfValidity, MarksOfEachDialect)
         ForEachLineEnd(c.text, [&](const std::string& text, const char* ends) {
             EXPECT_EQ(IsValid(text, c.dialect), c.valid) << c.name << " (" << ends << ")";
         });
-    remove(kFixture);
     EXPECT_FALSE(bInfFileIsValid(kFixture, INF_DEVICE)) << "missing file";
 }
 
@@ -217,7 +219,6 @@ TEST(HardwareIDs, Nt4ConfigurationIDs)
 
 TEST(HardwareIDs, MissingFileGivesAnEmptyList)
 {
-    remove(kFixture);
     gLog.clear();
     HwidList list = ReadHardwareIDs(kFixture, INF_NT4_SCRIPT, CaptureLog);
     EXPECT_EQ(list.iCount, 0);
@@ -260,6 +261,7 @@ TEST(HardwareIDs, FileChangedBetweenThePasses)
         for (int i = 0; i < count; ++i)
             EXPECT_EQ(std::string(room[i]), c.entries[i]) << c.name << ", entry " << i;
     }
+    remove(kFixture);
     remove(kFixtureGrown);
 }
 
@@ -279,6 +281,7 @@ void ExpectPassesAgree(const char* name, const std::string& text)
         fclose(file);
         EXPECT_EQ(stored, count) << name << ", dialect " << dialect;
     }
+    remove(kFixture);
 }
 
 TEST(HardwareIDs, HostileText)
@@ -300,7 +303,7 @@ TEST(HardwareIDs, HostileText)
     ExpectPassesAgree("words of a whole piece", manyWords);
 }
 
-TEST(HardwareIDs, TextOfOneWordPerPieceFitsAnEntry)
+TEST(HardwareIDs, ScanningReadsWholeWordsAndNumbers)
 {
     char word[HWID_ENTRY_CAPACITY];
     std::string piece = "a b c " + std::string(121, 'w');   // 127 characters
