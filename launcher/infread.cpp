@@ -7,19 +7,14 @@
 #include "setuplog.h"
 #include "textutil.h"
 
-#include <string.h>
-
 namespace {
-
-// The search pattern and a found name each fit 127 characters; longer ones are
-// refused, never shortened, and the refusal is logged.
-enum { SEARCH_PATTERN_CAPACITY = 128, FOUND_NAME_CAPACITY = 128 };
 
 const char kInfPattern[] = "*.inf";
 const char kInfExtension[] = ".inf";
 const char kMsgTwoValidInfs[] = "There are more than two Valid INF files! \nProgram exit!";
 
 const char kLogHardwareID[] = "GetHardwareID ----------";
+// A path that does not fit is refused whole, never shortened.
 const char kLogTooLong[] = "%s path too long ----------%s%s";
 
 InfDialect eRunningDialect()
@@ -27,25 +22,19 @@ InfDialect eRunningDialect()
     return gState.bWinNT4 ? INF_NT4_SCRIPT : INF_DEVICE;
 }
 
-// One listed entry: skipped unless it is an INF name that fits and a valid INF file.
-// A second valid one ends the run, since the disk is then ambiguous.
+// One listed entry: skipped unless it is an INF name and a valid INF file.  A second
+// valid one ends the run, since the disk is then ambiguous.
 void vConsiderListedFile(const char* szFolder, const char* szName, char* szFound, HANDLE hSearch)
 {
     // FindFirstFileA also matches a name whose generated short alias ends in .INF,
     // such as x.info.
-    if (!bEndsWithNoCase(szName, kInfExtension))
-        return;
-    if (strlen(szName) >= FOUND_NAME_CAPACITY) {
-        vWriteLog(kLogTooLong, "bFindInfFile", szFolder, szName);
-        return;
-    }
-    if (!bIsValidInf(szFolder, szName))
+    if (!bEndsWithNoCase(szName, kInfExtension) || !bIsValidInf(szFolder, szName))
         return;
     if (szFound[0] != '\0') {
         FindClose(hSearch);
         vFatal(kMsgTwoValidInfs, EXIT_TWO_VALID_INFS);
     }
-    bCopyText(szFound, FOUND_NAME_CAPACITY, szName);
+    bCopyText(szFound, PATH_CAPACITY, szName);
 }
 
 }  // namespace
@@ -60,9 +49,11 @@ bool bIsValidInf(const char* szFolder, const char* szFile)
     return bInfFileIsValid(szPath, eRunningDialect());
 }
 
+// The pattern and a found name have the room of the folder texts, so that every folder
+// the launcher holds can be searched and every name beside it that fits a path is seen.
 bool bFindInfFile(const char* szFolder)
 {
-    char szPattern[SEARCH_PATTERN_CAPACITY];
+    char szPattern[PATH_CAPACITY];
     if (!bJoinText(szPattern, sizeof szPattern, szFolder, kInfPattern)) {
         vWriteLog(kLogTooLong, "bFindInfFile", szFolder, kInfPattern);
         return false;
@@ -72,7 +63,7 @@ bool bFindInfFile(const char* szFolder)
     if (hSearch == INVALID_HANDLE_VALUE)
         return false;
     // The whole listing is read, so that a second valid file is noticed in any order.
-    char szFound[FOUND_NAME_CAPACITY] = "";
+    char szFound[PATH_CAPACITY] = "";
     do {
         vConsiderListedFile(szFolder, fdEntry.cFileName, szFound, hSearch);
     } while (FindNextFileA(hSearch, &fdEntry));

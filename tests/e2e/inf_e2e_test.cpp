@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
-#include <string.h>
 
 #include <random>
 #include <string>
@@ -331,46 +330,27 @@ TEST_F(InfE2e, InfFileThatCannotBeOpened)
     }
 }
 
-// Texts at the capacity of their buffers are used; one more character and the folder
-// or file is refused whole, never shortened, and the refusal is logged.  (A named
-// INF path cannot reach the validity test's 259 characters from the command line,
-// which holds 255; the unit tests of infread.cpp call it directly.)
-TEST_F(InfE2e, NamesAtTheCapacityLimits)
+// A listed INF name whose path beside its folder exceeds 259 characters is refused
+// whole, never shortened, and the refusal is logged.  (The other limits lie beyond what
+// a command line of 255 characters can name; the unit tests of infread.cpp call the
+// operations directly.)
+TEST_F(InfE2e, ListedNameAtThePathLimit)
 {
-    auto folderOfLength = [&](size_t length) {   // under the root, ending in a backslash
-        std::string first = root + "\\" + std::string(40, 'a') + "\\";
-        return first + std::string(length - first.size() - 1, 'b') + "\\";
-    };
     auto nameOfLength = [](size_t length) { return std::string(length - 4, 'n') + ".inf"; };
-    const std::string pattern127 = folderOfLength(127 - 5);
-    const std::string pattern128 = folderOfLength(128 - 5);
-    const std::string name127 = nameOfLength(127);
-    const std::string name128 = nameOfLength(128);
-    // The longest name that -f can carry in a command line of 255 characters.
-    const std::string longestNamed = nameOfLength(255 - disk.size() - strlen(kWin98.program) - 4);
-    struct Case {
-        const char* name;
-        const Family* family;
-        std::string folder, file, arguments;
-        Outcome outcome;
-        Lines log;
-    } cases[] = {
-        { "search pattern of 127", &kWin2k, pattern127, "NIC.INF", "-d " + pattern127, DONE, InstallLog(kWin2k, {}) },
-        { "search pattern of 128", &kWin2k, pattern128, "NIC.INF", "-d " + pattern128, NO_INF,
-          { kLogStart, TooLongLog("bFindInfFile", pattern128 + "*.inf") } },
-        { "found name of 127", &kWin98, disk, name127, "", DONE, InstallLog(kWin98, {}) },
-        { "found name of 128", &kNt40, disk, name128, "", NO_INF,
-          { kLogStart, TooLongLog("bFindInfFile", disk + name128) } },
-        { "named INF too long to be listed", &kWin98, disk, longestNamed, "-f " + longestNamed, DONE,
-          InstallLog(kWin98, {}) },
+    const std::string name259 = nameOfLength(259 - disk.size());
+    const std::string name260 = nameOfLength(260 - disk.size());
+    struct Case { const char* name; const Family* family; std::string file; Outcome outcome; Lines log; } cases[] = {
+        { "path of 259", &kWin98, name259, DONE, InstallLog(kWin98, {}) },
+        { "path of 259", &kNt40, name259, DONE, InstallLog(kNt40, { 0x3065 }) },
+        { "path of 260", &kNt40, name260, NO_INF, { kLogStart, TooLongLog("bIsValidInf", disk + name260) } },
+        { "path of 260", &kWin2k, name260, NO_INF, { kLogStart, TooLongLog("bIsValidInf", disk + name260) } },
     };
     for (const Case& c : cases) {
         std::string name = std::string(c.name) + " on " + c.family->version;
         Clean();
         LayOutDisk(*c.family);
-        harness::MakeDirs(c.folder);
-        harness::WriteFileText(c.folder + c.file, ValidInf(0x3065));
-        RunResult result = RunNicstart(*c.family, c.arguments);
+        harness::WriteFileText(disk + c.file, ValidInf(0x3065));
+        RunResult result = RunNicstart(*c.family, "");
         ExpectOutcome(result, *c.family, c.outcome, c.log, name);
     }
 }

@@ -1,6 +1,7 @@
-// The INF operations of the launcher called directly (wine build): texts at the
-// capacity of each buffer are used, one character more is refused whole and logged.
-// The main flow cannot reach every limit: its command line holds 255 characters.
+// The INF operations of the launcher called directly (wine build): paths of 259
+// characters are used, one character more is refused whole and logged.  The main flow
+// cannot reach every limit: its command line holds 255 characters.  (Wine, unlike
+// Windows, creates files with paths of 260 characters, so the refused ones exist.)
 #include "launcher.h"
 
 #include <gtest/gtest.h>
@@ -140,36 +141,38 @@ TEST_F(InfRead, ValidityTestPathOf259)
     }
 }
 
-TEST_F(InfRead, SearchPatternOf127)
+TEST_F(InfRead, SearchPatternOf259)
 {
-    for (size_t length : { 127u, 128u }) {
+    for (size_t length : { 259u, 260u }) {
         std::string folder = FolderOfLength(length - 5);
-        LayOut(folder, "NIC.INF");
+        LayOut(folder, "a.inf");
         DeleteFileA(kLogPath);
         gState.szInfFile[0] = '\0';
         bool found = bFindInfFile(folder.c_str());
-        EXPECT_EQ(found, length == 127) << length;
-        EXPECT_STREQ(gState.szInfFile, length == 127 ? "NIC.INF" : "") << length;
-        if (length == 128) {
+        EXPECT_EQ(found, length == 259) << length;
+        EXPECT_STREQ(gState.szInfFile, length == 259 ? "a.inf" : "") << length;
+        if (length == 260) {
             EXPECT_EQ(LogLines(), std::vector<std::string>{ TooLongLog("bFindInfFile", folder + "*.inf") });
         }
         RemoveTree(kRoot);
     }
 }
 
-TEST_F(InfRead, FoundNameOf127)
+// A listed name that does not fit a path beside its folder is refused by the validity
+// test, never shortened.
+TEST_F(InfRead, ListedNameAtThePathLimit)
 {
-    std::string folder = std::string(kRoot) + "disk\\";
-    for (size_t length : { 127u, 128u }) {
-        std::string name = NameOfLength(length);
+    std::string folder = FolderOfLength(100);
+    for (size_t length : { 259u, 260u }) {
+        std::string name = NameOfLength(length - folder.size());
         LayOut(folder, name);
         DeleteFileA(kLogPath);
         gState.szInfFile[0] = '\0';
         bool found = bFindInfFile(folder.c_str());
-        EXPECT_EQ(found, length == 127) << length;
-        EXPECT_EQ(std::string(gState.szInfFile), length == 127 ? name : "") << length;
-        if (length == 128) {
-            EXPECT_EQ(LogLines(), std::vector<std::string>{ TooLongLog("bFindInfFile", folder + name) });
+        EXPECT_EQ(found, length == 259) << length;
+        EXPECT_EQ(std::string(gState.szInfFile), length == 259 ? name : "") << length;
+        if (length == 260) {
+            EXPECT_EQ(LogLines(), std::vector<std::string>{ TooLongLog("bIsValidInf", folder + name) });
         }
         RemoveTree(kRoot);
     }
