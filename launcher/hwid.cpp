@@ -123,26 +123,26 @@ int iFillHardwareIDs(FILE* pFile, InfDialect eDialect, InfLogFn pfnLog, HwidEntr
     return iStored;
 }
 
-HwidList ReadHardwareIDs(const char* szPath, InfDialect eDialect, InfLogFn pfnLog)
+void vReadHardwareIDs(const char* szPath, InfDialect eDialect, InfLogFn pfnLog, HwidList* pList)
 {
-    HwidList list = { 0, nullptr };
+    pList->iCount = 0;
+    pList->aszEntries = nullptr;
     FILE* pFile = fopen(szPath, "r");
     if (pFile == nullptr)
-        return list;
-    list.iCount = iCountHardwareIDs(pFile, eDialect, pfnLog);
+        return;
+    pList->iCount = iCountHardwareIDs(pFile, eDialect, pfnLog);
     fclose(pFile);
 
-    if (list.iCount > 0) {
-        list.aszEntries = static_cast<HwidEntry*>(calloc(static_cast<size_t>(list.iCount), sizeof(HwidEntry)));
-        if (list.aszEntries == nullptr)
-            list.iCount = 0;
+    if (pList->iCount > 0) {
+        pList->aszEntries = static_cast<HwidEntry*>(calloc(static_cast<size_t>(pList->iCount), sizeof(HwidEntry)));
+        if (pList->aszEntries == nullptr)
+            pList->iCount = 0;
     }
     // Even with no entry to store, the filling pass logs the NT 4.0 dialect's
     // configuration IDs of other vendors.
     pFile = fopen(szPath, "r");
     if (pFile == nullptr)
-        return list;
-    iFillHardwareIDs(pFile, eDialect, pfnLog, list.aszEntries, list.iCount);
+        return;
+    iFillHardwareIDs(pFile, eDialect, pfnLog, pList->aszEntries, pList->iCount);
     fclose(pFile);
-    return list;
 }

@@ -62,4 +62,4 @@ struct HwidList {
 
 // Sizing pass, allocation, filling pass.  A file that cannot be opened, or a list
 // that cannot be allocated, gives an empty list.
-HwidList ReadHardwareIDs(const char* szPath, InfDialect eDialect, InfLogFn pfnLog);
+void vReadHardwareIDs(const char* szPath, InfDialect eDialect, InfLogFn pfnLog, HwidList* pList);

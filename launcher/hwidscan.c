@@ -14,7 +14,7 @@ uint32_t dwScanDeviceCFID(const char* szPiece)
 void vScanFourthWord(const char* szPiece, char szWord[HWID_ENTRY_CAPACITY])
 {
     szWord[0] = '\0';
-    /* A piece holds at most 127 characters, so the width never cuts a word; it only
-       keeps the read inside the entry whatever the caller passes. */
+    /* A piece holds at most 127 characters, so the width never cuts a word; it bounds
+       the write by the entry's size all the same. */
     sscanf(szPiece, "%*s %*s %*s %255s", szWord);
 }

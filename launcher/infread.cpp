@@ -83,7 +83,8 @@ void GetHardwareID(const char* szFolder, const char* szFile)
         vWriteLog(kLogTooLong, "GetHardwareID", szFolder, szFile);
         return;
     }
-    HwidList list = ReadHardwareIDs(szPath, eRunningDialect(), vWriteLog);
+    HwidList list;
+    vReadHardwareIDs(szPath, eRunningDialect(), vWriteLog, &list);
     gState.iIMIDsize = list.iCount;
     gState.aszInfModalID = list.aszEntries;
 }

@@ -51,7 +51,8 @@ Reading Read(const std::string& text, InfDialect dialect)
 {
     WriteFile(kFixture, text);
     gLog.clear();
-    HwidList list = ReadHardwareIDs(kFixture, dialect, CaptureLog);
+    HwidList list;
+    vReadHardwareIDs(kFixture, dialect, CaptureLog, &list);
     remove(kFixture);
     Reading reading;
     for (int i = 0; i < list.iCount; ++i)
@@ -220,7 +221,8 @@ TEST(HardwareIDs, Nt4ConfigurationIDs)
 TEST(HardwareIDs, MissingFileGivesAnEmptyList)
 {
     gLog.clear();
-    HwidList list = ReadHardwareIDs(kFixture, INF_NT4_SCRIPT, CaptureLog);
+    HwidList list;
+    vReadHardwareIDs(kFixture, INF_NT4_SCRIPT, CaptureLog, &list);
     EXPECT_EQ(list.iCount, 0);
     EXPECT_EQ(list.aszEntries, nullptr);
     EXPECT_TRUE(gLog.empty());
@@ -325,7 +327,8 @@ TEST(HardwareIDs, RealInfFilesOfOtherVendors)
         for (InfDialect dialect : { INF_DEVICE, INF_NT4_SCRIPT }) {
             EXPECT_FALSE(bInfFileIsValid(path.c_str(), dialect)) << path << ", dialect " << dialect;
             gLog.clear();
-            HwidList list = ReadHardwareIDs(path.c_str(), dialect, CaptureLog);
+            HwidList list;
+            vReadHardwareIDs(path.c_str(), dialect, CaptureLog, &list);
             EXPECT_EQ(list.iCount, 0) << path << ", dialect " << dialect;
             for (const std::string& line : gLog)
                 EXPECT_EQ(line.find("szInfModalID"), std::string::npos) << path << ": " << line;
