@@ -2,47 +2,6 @@
 // the finished operation would for a disk with one matching INF file and adapter.
 #include "launcher.h"
 
-#include "options.h"
-#include "textutil.h"
-
-#include <stdio.h>
-
-bool bIsValidInf(const char* szFolder, const char* szFile)
-{
-    char szPath[PATH_CAPACITY];
-    if (!bJoinText(szPath, sizeof szPath, szFolder, szFile))
-        return false;
-    FILE* pFile = fopen(szPath, "r");
-    if (pFile == nullptr)
-        return false;
-    fclose(pFile);
-    return true;
-}
-
-bool bFindInfFile(const char* szFolder)
-{
-    char szPattern[PATH_CAPACITY];
-    if (!bJoinText(szPattern, sizeof szPattern, szFolder, "*.inf"))
-        return false;
-    WIN32_FIND_DATAA fdFound;
-    HANDLE hFind = FindFirstFileA(szPattern, &fdFound);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(hFind);
-    return bCopyText(gState.szInfFile, sizeof gState.szInfFile, fdFound.cFileName);
-}
-
-// The list that the sample disk's INF file gives: two adapters, devices 5AB0 and 5AB1.
-// The NT 4.0 dialect stores "DEV_" and four digits, the other the whole hardware ID.
-void GetHardwareID(const char*, const char*)
-{
-    static char aszList[2][HWID_CAPACITY];
-    bCopyText(aszList[0], sizeof aszList[0], gState.bWinNT4 ? "DEV_5AB0" : "PCI\\VEN_1106&DEV_5AB0");
-    bCopyText(aszList[1], sizeof aszList[1], gState.bWinNT4 ? "DEV_5AB1" : "PCI\\VEN_1106&DEV_5AB1");
-    gState.aszInfModalID = aszList;
-    gState.iIMIDsize = 2;
-}
-
 void vDeleteInfFile()
 {
 }

@@ -31,14 +31,6 @@ const char kSystemDriver[] = "C:\\windows\\system32\\pcipeek.sys";
 const char* const kNtVersions[] = { "nt40", "win2k", "winxp" };
 const char* const kAllVersions[] = { "win98", "nt40", "win2k", "winxp" };
 
-#ifdef NIC_PLACEHOLDER_HWID_LIST
-// The launcher's hardware-ID list still comes from a placeholder that always holds the
-// standard disk's adapter, so cases with INF files of their own cannot run yet.
-const bool kListReadFromInf = false;
-#else
-const bool kListReadFromInf = true;
-#endif
-
 PciFunction Adapter(unsigned bus, unsigned device, uint16_t deviceId = harness::kSampleDeviceId)
 {
     PciFunction function;
@@ -221,8 +213,6 @@ TEST_F(Presence, InstallRunAcceptsOnlyAListedEthernetAdapterAtFunctionZeroOfBusZ
 
 TEST_F(Presence, InstallRunMatchesTheProbeInTheInfFilesEntries)
 {
-    if (!kListReadFromInf)
-        GTEST_SKIP() << "the launcher's hardware-ID list is still the placeholder's, not the INF file's";
     RunInstallCases(true);
 }
 
