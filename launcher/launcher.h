@@ -60,6 +60,7 @@ bool bCheckAdapter();
 
 // Uninstall clean-up of the stored INF copies.
 void vDeleteInfFile();
+bool bIsAdapterInf(const char* szPath);
 
 // Restart of Windows.
 void vRestartWindows();

@@ -41,11 +41,3 @@ bool bCheckAdapter()
 {
     return true;
 }
-
-void vDeleteInfFile()
-{
-}
-
-void vRestartWindows()
-{
-}
