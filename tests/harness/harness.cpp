@@ -135,6 +135,7 @@ RunResult Run(const RunOptions& options)
         return result;
     }
 
+    result.processId = process.dwProcessId;
     std::vector<HWND> answered;
     DWORD started = GetTickCount();
     for (;;) {

@@ -37,6 +37,7 @@ struct RunResult {
     bool timedOut = false;
     DWORD exitCode = 0;
     DWORD startError = 0;
+    DWORD processId = 0;
     std::vector<MessageBoxSeen> boxes;
 };
 
