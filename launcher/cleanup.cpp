@@ -25,7 +25,8 @@ bool bReadBaseFolder(InfStoreBase eBase, char* szBase, UINT uCapacity)
 
 void vDeleteStoredInf(const char* szPath)
 {
-    // Windows marks the INF files it stores read-only, and DeleteFileA refuses those.
+    // A stored copy may be read-only, hidden or system, and DeleteFileA refuses a
+    // read-only file.
     SetFileAttributesA(szPath, FILE_ATTRIBUTE_NORMAL);
     // A successful DeleteFileA leaves the last error as it was; cleared first, the log
     // shows 0 for a deletion that worked instead of some earlier call's failure.

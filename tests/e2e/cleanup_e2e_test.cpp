@@ -3,6 +3,7 @@
 // and names whose path reaches the end of the path buffer.  Runs in the shared test
 // prefix, so every run makes the setup program fail: no restart question is asked.
 #include "harness.h"
+#include "launcher_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +13,8 @@
 
 namespace {
 
-const char kLogPath[] = "C:\\windows\\temp\\_nicstart.log";
-const char kLogStart[] = "//--------------------Start--------------------//";
-const char kLogCreateProcess[] = "//--------------------CreateProcess";
-const char kLogCleanupStart[] = "Auto delete driver and inf file while uninstall NIC.";
-const char kLogCleanupEnd[] = "Finish delete driver and inf file while uninstall NIC.";
-const char kLogEnd[] = "//---------------------End---------------------//";
+using namespace launcher_texts;
+
 const std::string kLogExamined = "vDeleteInfFile----------";
 const std::string kLogDeleted = "vDeleteInfFile DeleteFile----------";
 const size_t kLogMessageMax = 257;
@@ -63,25 +60,25 @@ std::string DeviceInf(const std::string& guid, const std::string& hardwareIdLine
 std::string Adapter(const Family& f)
 {
     return f.nt4 ? Nt4Script("NetAdapter", "    VendorID = 4358")
-                 : DeviceInf(kNetGuid, "%NIC% = NIC.ndi, PCI\\VEN_1106&DEV_3065");
+                 : DeviceInf(kNetGuid, "%NIC% = NIC.ndi, PCI\\VEN_1106&DEV_0A01");
 }
 
 std::string OtherVendor(const Family& f)
 {
     return f.nt4 ? Nt4Script("NetAdapter", "    VendorID = 4332")
-                 : DeviceInf(kNetGuid, "%NIC% = NIC.ndi, PCI\\VEN_10EC&DEV_8139");
+                 : DeviceInf(kNetGuid, "%NIC% = NIC.ndi, PCI\\VEN_ABCD&DEV_0001");
 }
 
 std::string OtherClass(const Family& f)
 {
     return f.nt4 ? Nt4Script("VIDEO", "    VendorID = 4358")
-                 : DeviceInf(kDisplayGuid, "%VGA% = VGA.ndi, PCI\\VEN_1106&DEV_3108");
+                 : DeviceInf(kDisplayGuid, "%VGA% = VGA.ndi, PCI\\VEN_1106&DEV_0B01");
 }
 
 // The vendor mark starts 4 characters before the end of the first 127-character piece.
 std::string SplitAcrossPieces(const Family& f)
 {
-    std::string mark = f.nt4 ? "VendorID = 4358" : "PCI\\VEN_1106&DEV_3065";
+    std::string mark = f.nt4 ? "VendorID = 4358" : "PCI\\VEN_1106&DEV_0A01";
     size_t column = f.nt4 ? 123 : 123 - 4;   // "PCI\" comes before VEN_1106
     std::string line = std::string(column, ' ') + mark;
     return f.nt4 ? Nt4Script("NetAdapter", line) : DeviceInf(kNetGuid, line);
@@ -164,7 +161,7 @@ std::vector<StoredFile> StoreLayout(const Family& f)
         { own + "13.inf", OtherVendor(f), false },
         { own + "14.inf", OtherClass(f), false },
         { own + "15.inf", SplitAcrossPieces(f), false },
-        { own + "16.info", Adapter(f), false },     // found through its short name OEM16~1.INF
+        { own + "16.info", Adapter(f), false },     // its short name (OEM16~1.INF) is found
         { own + "17.inf", Adapter(f), false, FILE_ATTRIBUTE_NORMAL, true },
         { f.store + f.unmatched, Adapter(f), false },
     };
@@ -228,9 +225,11 @@ protected:
     {
         std::vector<HANDLE> held;
         for (const StoredFile& file : files)
-            if (file.heldOpen)
+            if (file.heldOpen) {
                 held.push_back(CreateFileW(Wide(file.path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                            OPEN_EXISTING, 0, nullptr));
+                EXPECT_NE(held.back(), INVALID_HANDLE_VALUE) << file.path;
+            }
         DeleteFileA(kLogPath);
         harness::SetWindowsVersion("nicstart.exe", f.version);
         harness::RunOptions options;
@@ -278,6 +277,7 @@ std::map<std::string, int> CleanupEntries(const std::vector<std::string>& log)
 
 TEST_F(Cleanup, DeletionMatrixOnEachFamily)
 {
+    ASSERT_FALSE(RealInfNames().empty()) << "no real INF files in " << NIC_SHARED_DIR_WIN;
     for (const Family& f : kFamilies) {
         for (const char* arguments : { "-r -k", "-r" }) {
             SCOPED_TRACE(std::string(f.version) + " " + arguments);

@@ -5,6 +5,7 @@
 // prefix it runs in, so this program runs only in a throw-away copy of the test prefix
 // (tests/e2e/run-in-prefix-copy), never in the shared one.
 #include "harness.h"
+#include "launcher_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -20,16 +21,7 @@
 
 namespace {
 
-const char kLogPath[] = "C:\\windows\\temp\\_nicstart.log";
-const char kLogStart[] = "//--------------------Start--------------------//";
-const char kLogCreateProcess[] = "//--------------------CreateProcess";
-const char kLogCleanupStart[] = "Auto delete driver and inf file while uninstall NIC.";
-const char kLogCleanupEnd[] = "Finish delete driver and inf file while uninstall NIC.";
-const char kLogEnd[] = "//---------------------End---------------------//";
-const char kAskInstall[] =
-    "It's recommended to reboot your system after install NIC driver.\nDo you want ot restart your system now?";
-const char kAskRemove[] =
-    "It's recommended to reboot your system after remove NIC driver.\nDo you want ot restart your system now?";
+using namespace launcher_texts;
 
 // The functions whose calls the relay trace shows, and the channels for nicstart.
 const char kRelayInclude[] = "kernel32.Sleep;advapi32.OpenProcessToken;advapi32.LookupPrivilegeValueA;"
@@ -38,6 +30,7 @@ const char kTraceChannels[] = "+pid,+timestamp,+relay,+server";
 
 const char kSleepBeforeRestart[] = "00001388";          // 5000 ms
 const char kShutdownPrivilegeLuid[] = "0000000000000013";  // SE_SHUTDOWN_PRIVILEGE
+// Wine's trace timestamps advance in steps of about 16 ms.
 const double kRestartDelayMinMs = 4950;
 const double kRestartDelayMaxMs = 6500;
 const int kEndSessionPolls = 200;
@@ -54,7 +47,7 @@ struct Call {
     unsigned long process = 0;
     unsigned long thread = 0;
     double ms = 0;
-    std::string function;                // "advapi32.OpenProcessToken"
+    std::string function;                // in lower case: "advapi32.openprocesstoken"
     std::vector<std::string> arguments;  // as traced: hex, with "string" after pointers
 };
 
@@ -225,6 +218,9 @@ protected:
 
 void ExpectRestartCalls(const Case& c, const Traced& traced)
 {
+    // The log's fopen calls show that the trace of this run was read at all, so that
+    // "no restart calls" means something.
+    ASSERT_GE(traced.lastLogOpenMs, 0) << "no fopen of the log in nicstart's relay trace";
     std::vector<std::string> expected;
     if (c.restart != NO_RESTART)
         expected.push_back("kernel32.sleep");

@@ -67,12 +67,12 @@ TEST_F(StoredInf, MarksOfEachFamily)
     const std::string nt4Class = "OptionType = NetAdapter\n";
     const std::string longLine = std::string(123, ';') + "VEN_1106\n";   // crosses piece 1 and 2
     struct Case { Family family; std::string text; bool matches; } cases[] = {
-        { WIN2K, "Class=Net\nClassGUID=" + kGuid + "\nPCI\\VEN_1106&DEV_3065\n", true },
-        { WIN2K, "PCI\\VEN_1106&DEV_3065\r\nClassGUID=" + kGuid + "\r\n", true },
-        { WIN9X, "ClassGUID=" + kGuid + "\nPCI\\VEN_1106&DEV_3065\n", true },
+        { WIN2K, "Class=Net\nClassGUID=" + kGuid + "\nPCI\\VEN_1106&DEV_0A01\n", true },
+        { WIN2K, "PCI\\VEN_1106&DEV_0A01\r\nClassGUID=" + kGuid + "\r\n", true },
+        { WIN9X, "ClassGUID=" + kGuid + "\nPCI\\VEN_1106&DEV_0A01\n", true },
         { WIN2K, "ClassGUID={4D36E972-E325-11CE-BFC1-08002BE10318}\nVEN_1106\n", false },
         { WIN2K, "ClassGUID={4d36e968-e325-11ce-bfc1-08002be10318}\nVEN_1106\n", false },  // display
-        { WIN2K, "ClassGUID=" + kGuid + "\nPCI\\VEN_10EC&DEV_8139\n", false },
+        { WIN2K, "ClassGUID=" + kGuid + "\nPCI\\VEN_ABCD&DEV_0001\n", false },
         { WIN9X, "ClassGUID=" + kGuid + "\n" + longLine, false },
         { WIN2K, nt4Class + "VendorID = 4358\n", false },
         { WINNT4, nt4Class + "VendorID = 4358\n", true },

@@ -1,0 +1,18 @@
+// The texts that nicstart writes, as the end-to-end tests expect them: the entries of
+// its setup log and the restart questions.  One copy for every test that reads them.
+#pragma once
+
+namespace launcher_texts {
+
+const char kLogPath[] = "C:\\windows\\temp\\_nicstart.log";
+const char kLogStart[] = "//--------------------Start--------------------//";
+const char kLogCreateProcess[] = "//--------------------CreateProcess";
+const char kLogCleanupStart[] = "Auto delete driver and inf file while uninstall NIC.";
+const char kLogCleanupEnd[] = "Finish delete driver and inf file while uninstall NIC.";
+const char kLogEnd[] = "//---------------------End---------------------//";
+const char kAskInstall[] =
+    "It's recommended to reboot your system after install NIC driver.\nDo you want ot restart your system now?";
+const char kAskRemove[] =
+    "It's recommended to reboot your system after remove NIC driver.\nDo you want ot restart your system now?";
+
+}  // namespace launcher_texts
