@@ -2,6 +2,7 @@
 // setup program, the command line and folder that program receives, the messages and
 // their buttons, the exit code, and the setup log.
 #include "harness.h"
+#include "launcher_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -13,16 +14,7 @@ using harness::RunResult;
 
 namespace {
 
-const char kLogPath[] = "C:\\windows\\temp\\_nicstart.log";
-const char kLogStart[] = "//--------------------Start--------------------//";
-const char kLogCreateProcess[] = "//--------------------CreateProcess";
-const char kLogCleanupStart[] = "Auto delete driver and inf file while uninstall NIC.";
-const char kLogCleanupEnd[] = "Finish delete driver and inf file while uninstall NIC.";
-const char kLogEnd[] = "//---------------------End---------------------//";
-const char kAskInstall[] =
-    "It's recommended to reboot your system after install NIC driver.\nDo you want ot restart your system now?";
-const char kAskRemove[] =
-    "It's recommended to reboot your system after remove NIC driver.\nDo you want ot restart your system now?";
+using namespace launcher_texts;
 
 class Launcher : public ::testing::Test {
 protected:
