@@ -138,7 +138,7 @@ std::vector<std::string> RealInfNames()
 {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((std::string(NIC_SHARED_DIR_WIN) + "\\real-infs\\*.inf").c_str(), &found);
+    HANDLE search = FindFirstFileA((std::string(NIC_REAL_INFS_DIR) + "\\*.inf").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do
@@ -182,7 +182,7 @@ std::vector<StoredFile> StoreLayout(const Family& f)
     int index = 80;
     for (const std::string& name : RealInfNames())
         files.push_back({ own + std::to_string(index++) + ".inf",
-                          harness::ReadFileText(std::string(NIC_SHARED_DIR_WIN) + "\\real-infs\\" + name), false });
+                          harness::ReadFileText(std::string(NIC_REAL_INFS_DIR) + "\\" + name), false });
     return files;
 }
 
@@ -277,7 +277,7 @@ std::map<std::string, int> CleanupEntries(const std::vector<std::string>& log)
 
 TEST_F(Cleanup, DeletionMatrixOnEachFamily)
 {
-    ASSERT_FALSE(RealInfNames().empty()) << "no real INF files in " << NIC_SHARED_DIR_WIN;
+    ASSERT_FALSE(RealInfNames().empty()) << "no real INF files in " << NIC_REAL_INFS_DIR;
     for (const Family& f : kFamilies) {
         for (const char* arguments : { "-r -k", "-r" }) {
             SCOPED_TRACE(std::string(f.version) + " " + arguments);

@@ -16,6 +16,13 @@ namespace {
 
 using namespace launcher_texts;
 
+const char kLogHardwareID[] = "GetHardwareID ----------";
+const char* const kLogSampleNt4IDs[] = {
+    "GetHardwareID dwDeviceCFID 5AB01106 ----------", "GetHardwareID dwDeviceCFID 5AB11106 ----------",
+    "GetHardwareID dwDeviceCFID 5AB01106 ----------", "GetHardwareID szInfModalID DEV_5AB0 ----------",
+    "GetHardwareID dwDeviceCFID 5AB11106 ----------", "GetHardwareID szInfModalID DEV_5AB1 ----------",
+};
+
 class Launcher : public ::testing::Test {
 protected:
     void SetUp() override
@@ -119,7 +126,10 @@ TEST_F(Launcher, EachWindowsFamilyRunsItsOwnSetupProgram)
         ExpectOneBox(result, c.message, c.buttons);
         EXPECT_EQ(Recorded("cmdline"), disk + c.program + " ");
         EXPECT_EQ(Recorded("cwd") + "\\", disk);
-        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+        std::vector<std::string> log = { kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd };
+        if (c.inf == std::string("oemsetup.inf"))   // the sample's two configuration IDs
+            log.insert(log.begin() + 2, kLogSampleNt4IDs, kLogSampleNt4IDs + 6);
+        EXPECT_EQ(LogLines(), log);
     }
 }
 
@@ -204,7 +214,7 @@ TEST_F(Launcher, NonZeroExitCodeShowsNothing)
     RunResult result = RunNicstart("win98", "", 7);
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_TRUE(result.boxes.empty());
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd }));
 }
 
 // Runs that end in a restart (-b or Yes after exit code 0) are in restart_e2e_test, in a
@@ -217,7 +227,7 @@ TEST_F(Launcher, OptionBMeansNoMessageAndIsBlanked)
     DWORD elapsed = GetTickCount() - started;
     EXPECT_TRUE(result.boxes.empty());
     EXPECT_EQ(Recorded("cmdline"), disk + "INST2K.EXE    -x");
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd }));
     EXPECT_LT(elapsed, 4000u) << "no restart wait after a non-zero exit code";
 }
 
@@ -237,8 +247,8 @@ TEST_F(Launcher, TwoRunsAppendTwoBlocks)
     LayOutDisk("INST2K.EXE");
     RunNicstart("win2k", "");
     RunNicstart("win2k", "");
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd, kLogStart,
-                                                     kLogCreateProcess, kLogEnd }));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd,
+                                                     kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd }));
     EXPECT_EQ(harness::ReadFileText(kLogPath).find("\r\r"), std::string::npos) << "one CR per entry";
 }
 

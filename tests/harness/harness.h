@@ -40,6 +40,7 @@ struct RunResult {
     DWORD startError = 0;
     DWORD processId = 0;
     std::vector<MessageBoxSeen> boxes;
+    SIZE_T peakWorkingSetBytes = 0;   // highest seen while the program ran
 };
 
 RunResult Run(const RunOptions& options);
