@@ -63,6 +63,7 @@ bool bCheckDevice(DWORD dwFunction);
 
 // Uninstall clean-up of the stored INF copies.
 void vDeleteInfFile();
+bool bIsAdapterInf(const char* szPath);
 
 // Restart of Windows.
 void vRestartWindows();

@@ -3,6 +3,7 @@
 // the driver double): which adapters it accepts, its log entries, the exact requests
 // and port accesses it makes, the driver service's life across runs, and its cost.
 #include "harness.h"
+#include "launcher_texts.h"
 #include "nicdisk.h"
 #include "pcibus.h"
 #include "portemu.h"
@@ -25,7 +26,7 @@ using harness::RunResult;
 
 namespace {
 
-const char kLogPath[] = "C:\\windows\\temp\\_nicstart.log";
+using launcher_texts::kLogPath;
 const char kNoAdapter[] = "Can not find proper NIC, click OK to exit program.";
 const char kSystemDriver[] = "C:\\windows\\system32\\pcipeek.sys";
 const char* const kNtVersions[] = { "nt40", "win2k", "winxp" };
@@ -134,7 +135,7 @@ protected:
     {
         std::vector<std::string> lines;
         for (const std::string& line : harness::SplitLines(harness::ReadFileText(kLogPath)))
-            if (line.rfind("PCI_REG_", 0) == 0 || line.rfind("bCheckDevice", 0) == 0)
+            if (launcher_texts::IsPresenceEntry(line))
                 lines.push_back(line);
         return lines;
     }

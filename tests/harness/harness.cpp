@@ -154,6 +154,7 @@ RunResult Run(const RunOptions& options)
         ResumeThread(process.hThread);
     }
 
+    result.processId = process.dwProcessId;
     std::vector<HWND> answered;
     DWORD started = GetTickCount();
     for (;;) {

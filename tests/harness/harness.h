@@ -42,6 +42,7 @@ struct RunResult {
     bool timedOut = false;
     DWORD exitCode = 0;
     DWORD startError = 0;
+    DWORD processId = 0;
     std::vector<MessageBoxSeen> boxes;
     SIZE_T peakWorkingSetBytes = 0;   // highest seen while the program ran
 };

@@ -1,0 +1,36 @@
+// Restart of Windows at the end of a run.  On the NT family a process may restart
+// Windows only with the shutdown privilege enabled in its own token; the Windows 95
+// family has no tokens, and its advapi32 has only failing stubs for these calls.
+#include "launcher.h"
+
+namespace {
+
+const char kShutdownPrivilege[] = "SeShutdownPrivilege";
+
+void vEnableShutdownPrivilege()
+{
+    HANDLE hToken = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &hToken))
+        return;
+    TOKEN_PRIVILEGES tpShutdown = {};
+    tpShutdown.PrivilegeCount = 1;
+    tpShutdown.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (LookupPrivilegeValueA(nullptr, kShutdownPrivilege, &tpShutdown.Privileges[0].Luid))
+        AdjustTokenPrivileges(hToken, FALSE, &tpShutdown, 0, nullptr, nullptr);
+    CloseHandle(hToken);
+}
+
+}  // namespace
+
+// A refused privilege or restart is not reported: ExitWindowsEx then fails, and the run
+// ends as it would have without the restart.  No EWX_FORCE, so running programs are
+// asked to close in the ordinary way.
+void vRestartWindows()
+{
+    bool bNtFamily = !gState.bWin9x && (gState.bWinNT4 || gState.bWin2K);
+    if (!bNtFamily && !gState.bWin9x)
+        return;
+    if (bNtFamily)
+        vEnableShutdownPrivilege();
+    ExitWindowsEx(EWX_REBOOT, 0);
+}

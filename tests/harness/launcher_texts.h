@@ -1,0 +1,26 @@
+// The texts that nicstart writes, as the end-to-end tests expect them: the entries of
+// its setup log and the restart questions.  One copy for every test that reads them.
+#pragma once
+#include <string>
+
+namespace launcher_texts {
+
+const char kLogPath[] = "C:\\windows\\temp\\_nicstart.log";
+const char kLogStart[] = "//--------------------Start--------------------//";
+const char kLogCreateProcess[] = "//--------------------CreateProcess";
+const char kLogCleanupStart[] = "Auto delete driver and inf file while uninstall NIC.";
+const char kLogCleanupEnd[] = "Finish delete driver and inf file while uninstall NIC.";
+const char kLogEnd[] = "//---------------------End---------------------//";
+const char kAskInstall[] =
+    "It's recommended to reboot your system after install NIC driver.\nDo you want ot restart your system now?";
+const char kAskRemove[] =
+    "It's recommended to reboot your system after remove NIC driver.\nDo you want ot restart your system now?";
+
+// The presence check's entries, which presence_e2e_test checks; the other tests leave
+// them out of the logs they compare.
+inline bool IsPresenceEntry(const std::string& line)
+{
+    return line.rfind("PCI_REG_", 0) == 0 || line.rfind("bCheckDevice", 0) == 0;
+}
+
+}  // namespace launcher_texts
