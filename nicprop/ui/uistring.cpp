@@ -27,10 +27,11 @@ UiString::~UiString()
 
 UiString& UiString::operator=(const UiString& other)
 {
-    if (other.m_pBuffer != nullptr)
-        ++other.m_pBuffer->uRefs;
+    Buffer* pShared = other.m_pBuffer;   // other may be this string itself
+    if (pShared != nullptr)
+        ++pShared->uRefs;
     Release();
-    m_pBuffer = other.m_pBuffer;
+    m_pBuffer = pShared;
     return *this;
 }
 
