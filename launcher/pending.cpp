@@ -32,14 +32,14 @@ bool bFindInfFile(const char* szFolder)
     return bCopyText(gState.szInfFile, sizeof gState.szInfFile, fdFound.cFileName);
 }
 
+// The list that the test disk's INF file gives: one adapter, device A0B1.  The NT 4.0
+// dialect stores "DEV_" and four digits, the other dialect the whole hardware ID.
 void GetHardwareID(const char*, const char*)
 {
-    gState.iIMIDsize = 0;
-}
-
-bool bCheckAdapter()
-{
-    return true;
+    static char aszList[1][HWID_CAPACITY];
+    bCopyText(aszList[0], sizeof aszList[0], gState.bWinNT4 ? "DEV_A0B1" : "PCI\\VEN_1106&DEV_A0B1");
+    gState.aszInfModalID = aszList;
+    gState.iIMIDsize = 1;
 }
 
 void vDeleteInfFile()

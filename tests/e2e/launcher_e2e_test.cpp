@@ -2,6 +2,7 @@
 // setup program, the command line and folder that program receives, the messages and
 // their buttons, the exit code, and the setup log.
 #include "harness.h"
+#include "nicdisk.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +42,8 @@ protected:
     void TearDown() override { harness::RemoveTree(root); }
 
     // Lays out a driver disk: nicstart.exe in `disk`, the stand-in setup program under
-    // `program` in `disk` + `subFolder`, and an INF file beside it.
+    // `program` in `disk` + `subFolder`, and beside it the PCI driver and an INF file
+    // that names the adapter of the simulated bus.
     void LayOutDisk(const std::string& program, const std::string& subFolder = "",
                     const std::string& inf = "NIC.INF")
     {
@@ -52,7 +54,10 @@ protected:
                                    disk + subFolder + program);
         }
         if (!inf.empty())
-            harness::WriteFileText(disk + subFolder + inf, "; sample\r\n");
+            harness::WriteFileText(disk + subFolder + inf,
+                                   harness::StandardInf(inf == "oemsetup.inf" ? "nt40" : "win2k"));
+        harness::MakeDirs(disk + subFolder);
+        harness::InstallPcipeek(disk + subFolder);
     }
 
     RunResult RunNicstart(const std::string& version, const std::string& arguments,
@@ -64,7 +69,7 @@ protected:
         options.environment = { { "NICTEST_RECORD", root + "\\record.txt" },
                                 { "NICTEST_EXIT", std::to_string(setupExitCode) } };
         options.answers = answers;
-        RunResult result = harness::Run(options);
+        RunResult result = harness::RunOnBus(version, options, harness::PciBus().Add(harness::PciFunction()));
         EXPECT_TRUE(result.started) << "error " << result.startError;
         EXPECT_FALSE(result.timedOut);
         return result;
@@ -79,7 +84,15 @@ protected:
         return "(not run)";
     }
 
-    static std::vector<std::string> LogLines() { return harness::SplitLines(harness::ReadFileText(kLogPath)); }
+    // The log without the presence check's entries, which presence_e2e_test checks.
+    static std::vector<std::string> LogLines()
+    {
+        std::vector<std::string> lines;
+        for (const std::string& line : harness::SplitLines(harness::ReadFileText(kLogPath)))
+            if (line.rfind("PCI_REG_", 0) != 0 && line.rfind("bCheckDevice", 0) != 0)
+                lines.push_back(line);
+        return lines;
+    }
 
     std::string root;
     std::string disk;

@@ -247,7 +247,7 @@ TEST_F(PciBusDouble, BusChangesAtTheNextOpenAndComesFromAFile)
 
     struct Step { const char* name; bool fromFile; PciFunction function; uint16_t expected; };
     const Step steps[] = {
-        { "registry value", false, first, 0x3065 },
+        { "registry value", false, first, 0xA0B1 },
         { "file", true, first, 0x1234 },
         { "registry again", false, second, 0x1234 },
     };

@@ -125,7 +125,8 @@ RunResult Run(const RunOptions& options)
     PROCESS_INFORMATION process = {};
     std::vector<char> commandLine(options.commandLine.begin(), options.commandLine.end());
     commandLine.push_back('\0');
-    result.started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    DWORD flags = options.beforeResume ? CREATE_SUSPENDED : 0;
+    result.started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                                     options.currentFolder.empty() ? nullptr : options.currentFolder.c_str(),
                                     &startup, &process) != FALSE;
     for (const auto& variable : saved)
@@ -133,6 +134,18 @@ RunResult Run(const RunOptions& options)
     if (!result.started) {
         result.startError = GetLastError();
         return result;
+    }
+    if (options.beforeResume) {
+        if (!options.beforeResume(process)) {
+            result.started = false;
+            result.startError = GetLastError();
+            TerminateProcess(process.hProcess, 0xDEAD);
+            WaitForSingleObject(process.hProcess, 5000);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+            return result;
+        }
+        ResumeThread(process.hThread);
     }
 
     std::vector<HWND> answered;

@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ struct RunOptions {
     std::vector<std::pair<std::string, std::string>> environment;  // set for the child
     std::vector<int> answers;     // IDOK, IDYES, IDNO, ... in box order; then OK, else No
     DWORD timeoutMs = 60000;
+    // When set, the program is created suspended and this runs before it starts, for
+    // example to load a DLL into it; false abandons the run (started stays false).
+    std::function<bool(const PROCESS_INFORMATION&)> beforeResume;
 };
 
 struct RunResult {

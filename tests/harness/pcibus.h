@@ -20,7 +20,7 @@ const char kCfgread[] = "CFGREAD";   // the property library's driver service
 struct PciFunction {
     unsigned bus = 0, device = 0, function = 0;
     uint16_t vendorId = 0x1106;
-    uint16_t deviceId = 0x3065;
+    uint16_t deviceId = 0xA0B1;
     uint8_t revision = 0;
     uint8_t subClass = 0x00;
     uint8_t baseClass = 0x02;
