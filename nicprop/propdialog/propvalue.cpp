@@ -1,0 +1,61 @@
+#include "propvalue.h"
+
+#include "quotedlist.h"
+
+#include <string.h>
+
+const char NOT_PRESENT[HEX_VALUE_LENGTH + 1] = "000000000000";
+
+namespace {
+
+bool bIsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+}  // namespace
+
+bool bIsHexValue(const char* szText)
+{
+    if (strlen(szText) != HEX_VALUE_LENGTH)
+        return false;
+    for (size_t i = 0; i < HEX_VALUE_LENGTH; ++i)
+        if (!bIsHexDigit(szText[i]))
+            return false;
+    return true;
+}
+
+const char* szHexValueToStore(const char* szText)
+{
+    return bIsHexValue(szText) ? szText : NOT_PRESENT;
+}
+
+bool bAllDigits(const char* szText)
+{
+    for (const char* p = szText; *p != '\0'; ++p)
+        if (*p < '0' || *p > '9')
+            return false;
+    return true;
+}
+
+bool bEnumValueForKey(const char* szValue, const char* szKeyItem, int iField, char* szOut,
+                      size_t uCapacity)
+{
+    TextSpan key;
+    if (!bLocateField(szKeyItem, iField, &key) || key.uLength == 0)
+        return false;
+    char cKey = szKeyItem[key.uStart];
+    if (szValue[0] == '\0') {
+        if (uCapacity < 2)
+            return false;
+        szOut[0] = cKey;
+        szOut[1] = '\0';
+        return true;
+    }
+    size_t uLength = strlen(szValue);
+    if (uLength >= uCapacity)
+        return false;
+    memmove(szOut, szValue, uLength + 1);
+    szOut[0] = cKey;
+    return true;
+}
