@@ -38,24 +38,11 @@ bool bAllDigits(const char* szText)
     return true;
 }
 
-bool bEnumValueForKey(const char* szValue, const char* szKeyItem, int iField, char* szOut,
-                      size_t uCapacity)
+bool bEnumValueForKey(const char* szValue, const char* szKeyItem, int iField, UiString* pValue)
 {
     TextSpan key;
     if (!bLocateField(szKeyItem, iField, &key) || key.uLength == 0)
         return false;
-    char cKey = szKeyItem[key.uStart];
-    if (szValue[0] == '\0') {
-        if (uCapacity < 2)
-            return false;
-        szOut[0] = cKey;
-        szOut[1] = '\0';
-        return true;
-    }
-    size_t uLength = strlen(szValue);
-    if (uLength >= uCapacity)
-        return false;
-    memmove(szOut, szValue, uLength + 1);
-    szOut[0] = cKey;
-    return true;
+    const char* szRest = szValue[0] != '\0' ? szValue + 1 : "";
+    return pValue->Assign(szKeyItem + key.uStart, 1) && pValue->Append(szRest);
 }

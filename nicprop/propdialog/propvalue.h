@@ -2,7 +2,7 @@
 // (or NOT_PRESENT), the digits of an int property, the one-character key of an enum
 // property.  No windows.h here: built natively too.
 #pragma once
-#include <stddef.h>
+#include "uistring.h"
 
 enum { HEX_VALUE_LENGTH = 12 };
 
@@ -19,10 +19,9 @@ const char* szHexValueToStore(const char* szText);
 // True when every character is a decimal digit; an empty text passes.
 bool bAllDigits(const char* szText);
 
-// szOut = the enum value after choosing field iField of the key item: szValue with its
-// first character replaced by the key's first character, its length kept.  An empty
-// value becomes the one-character key.  False, with szOut untouched, when the key item
-// has no such field or the field is empty: the value is then to be left as it is.
-// strlen(szValue) + 2 is always capacity enough.
-bool bEnumValueForKey(const char* szValue, const char* szKeyItem, int iField, char* szOut,
-                      size_t uCapacity);
+// *pValue = the enum value after choosing field iField of the key item: szValue with
+// its first character replaced by the key's first character, its length kept.  An
+// empty value becomes the one-character key, so the item's closing quote is never
+// written over.  False when the key item has no such field, the field is empty or
+// memory runs out: the value is then to be left as it is.
+bool bEnumValueForKey(const char* szValue, const char* szKeyItem, int iField, UiString* pValue);

@@ -85,56 +85,27 @@ bool bLocateListItem(const char* szList, int iItem, TextSpan* pSpan)
     return false;
 }
 
-bool bCopySpan(const char* szText, const TextSpan& span, char* szOut, size_t uCapacity)
+bool GetListItem(const char* szList, int iItem, UiString* pItem)
 {
-    if (uCapacity == 0)
-        return false;
-    if (span.uLength >= uCapacity) {
-        szOut[0] = '\0';
-        return false;
-    }
-    memmove(szOut, szText + span.uStart, span.uLength);
-    szOut[span.uLength] = '\0';
-    return true;
-}
-
-bool GetListItem(const char* szList, int iItem, char* szItem, size_t uCapacity)
-{
-    TextSpan span = { 0, 0 };
-    bLocateListItem(szList, iItem, &span);
-    return bCopySpan(szList, span, szItem, uCapacity);
-}
-
-size_t uSetListItemSize(const char* szList, int iItem, const char* szValue)
-{
-    size_t uList = strlen(szList);
-    TextSpan span;
-    if (!bLocateListItem(szList, iItem, &span))
-        return uList + 1;
-    return uList - span.uLength + strlen(szValue) + 1;
-}
-
-bool SetListItem(const char* szList, int iItem, const char* szValue, char* szOut, size_t uCapacity)
-{
-    if (uCapacity == 0)
-        return false;
-    if (uSetListItemSize(szList, iItem, szValue) > uCapacity) {
-        szOut[0] = '\0';
-        return false;
-    }
-    size_t uList = strlen(szList);
     TextSpan span;
     if (!bLocateListItem(szList, iItem, &span)) {
-        memmove(szOut, szList, uList + 1);
+        pItem->Clear();
         return true;
     }
-    size_t uValue = strlen(szValue);
-    size_t uTail = span.uStart + span.uLength;
-    // The value goes first into a buffer that may be the list itself, so the tail is
-    // moved before the value is written over it.
-    memmove(szOut, szList, span.uStart);
-    memmove(szOut + span.uStart + uValue, szList + uTail, uList - uTail + 1);
-    memmove(szOut + span.uStart, szValue, uValue);
+    return pItem->Assign(szList + span.uStart, span.uLength);
+}
+
+bool SetListItem(UiString* pList, int iItem, const char* szValue)
+{
+    const char* szList = pList->Text();
+    TextSpan span;
+    if (!bLocateListItem(szList, iItem, &span))
+        return true;
+    UiString result;
+    if (!result.Assign(szList, span.uStart) || !result.Append(szValue) ||
+        !result.Append(szList + span.uStart + span.uLength))
+        return false;
+    *pList = result;
     return true;
 }
 
@@ -166,4 +137,14 @@ void vSplitRange(const char* szItem, TextSpan* pLower, TextSpan* pUpper)
     pLower->uLength = uComma;
     pUpper->uStart = pComma != nullptr ? uComma + 1 : uLength;
     pUpper->uLength = uLength - pUpper->uStart;
+}
+
+bool GetField(const char* szItem, int iField, UiString* pField)
+{
+    TextSpan span;
+    if (!bLocateField(szItem, iField, &span)) {
+        pField->Clear();
+        return false;
+    }
+    return pField->Assign(szItem + span.uStart, span.uLength);
 }

@@ -1,8 +1,10 @@
 // The INF script's quoted lists: one text whose items are the stretches between pairs of
 // double quotes, numbered from 1, with comma-separated fields inside an item, numbered
-// from 0.  Results go into the caller's buffer, which may be sized to the text: nothing
-// here has a fixed limit.  No windows.h here: built natively too.
+// from 0.  Results are strings sized to their text: no list or item is too long.
+// No windows.h here: built natively too.
 #pragma once
+#include "uistring.h"
+
 #include <stddef.h>
 
 // Where a stretch of a text starts and how many characters it has.
@@ -19,19 +21,14 @@ int FindListItem(const char* szList, const char* szText);
 // iItem below 1, beyond the last item, or an item whose closing quote is missing.
 bool bLocateListItem(const char* szList, int iItem, TextSpan* pSpan);
 
-// Copies item iItem into szItem; a missing item gives empty text.  An item is never
-// longer than its list, so strlen(szList) + 1 is always capacity enough.  When the item
-// does not fit, szItem becomes empty and the answer is false.
-bool GetListItem(const char* szList, int iItem, char* szItem, size_t uCapacity);
+// *pItem = the text of item iItem; a missing item gives empty text.  False only when
+// memory runs out (*pItem is then empty).
+bool GetListItem(const char* szList, int iItem, UiString* pItem);
 
-// Capacity (terminator included) of the list that SetListItem builds.
-size_t uSetListItemSize(const char* szList, int iItem, const char* szValue);
-
-// szOut = the list with the text of item iItem replaced by szValue; everything outside
-// that item is copied unchanged, and a missing item leaves the list as it is.  When the
-// result does not fit uCapacity, szOut becomes empty and the answer is false.  szOut may
-// be szList itself.
-bool SetListItem(const char* szList, int iItem, const char* szValue, char* szOut, size_t uCapacity);
+// Replaces the text of item iItem of *pList by szValue; everything outside that item is
+// kept as it was, and a missing item leaves the list unchanged.  False when memory runs
+// out: the list is then unchanged too, never half-made.
+bool SetListItem(UiString* pList, int iItem, const char* szValue);
 
 // Field iField of an item: a field ends at a comma or at the end of the item, so empty
 // fields between commas count, a final comma opens no further field, and an empty item
@@ -43,5 +40,6 @@ bool bLocateField(const char* szItem, int iField, TextSpan* pSpan);
 // without one).
 void vSplitRange(const char* szItem, TextSpan* pLower, TextSpan* pUpper);
 
-// szOut = the text of the span of szText.  False, with szOut empty, when it does not fit.
-bool bCopySpan(const char* szText, const TextSpan& span, char* szOut, size_t uCapacity);
+// *pField = field iField of the item.  False when the item has no such field or memory
+// runs out (*pField is then empty).
+bool GetField(const char* szItem, int iField, UiString* pField);

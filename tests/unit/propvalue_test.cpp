@@ -1,9 +1,10 @@
-// The value texts that the property editors store.
+// The value texts that the property editors store, and the help command line.
+#include "helpcommand.h"
 #include "propvalue.h"
 
 #include <gtest/gtest.h>
 
-#include <string.h>
+#include <string>
 
 namespace {
 
@@ -50,13 +51,34 @@ TEST(PropValue, EnumKeys)
         { "2", "", 0, unchanged },          // no key item
     };
     for (const auto& c : cases) {
-        char szOut[8] = "same";
-        bool written = bEnumValueForKey(c.value, c.keys, c.field, szOut, sizeof szOut);
+        UiString value;
+        bool written = bEnumValueForKey(c.value, c.keys, c.field, &value);
         EXPECT_EQ(written, c.result != nullptr) << c.value << " " << c.keys << " " << c.field;
-        EXPECT_STREQ(szOut, c.result != nullptr ? c.result : "same") << c.value << " " << c.keys;
+        if (written && c.result != nullptr)
+            EXPECT_STREQ(value.Text(), c.result) << c.value << " " << c.keys << " " << c.field;
     }
-    char szTiny[2];
-    EXPECT_FALSE(bEnumValueForKey("12", "3", 0, szTiny, sizeof szTiny));
+}
+
+TEST(HelpCommand, DirectoryViewerAndHelpArgumentOfAnyLength)
+{
+    const std::string dir = "C:\\WINNT\\system32";
+    const std::string longHelp(1000, 'h');
+    const std::string dir245 = "C:\\" + std::string(242, 'd');    // 245 characters: just fits
+    struct Case { std::string dir, help; bool built; std::string command; } cases[] = {
+        { dir, "nic.hlp", true, dir + "\\winhlp32 nic.hlp" },
+        { dir, "", true, dir + "\\winhlp32 " },
+        { dir, "my help.hlp", true, dir + "\\winhlp32 my help.hlp" },
+        { dir, longHelp, true, dir + "\\winhlp32 " + longHelp },
+        { dir245, "x", true, dir245 + "\\winhlp32 x" },
+        { dir245 + "d", "x", false, "" },
+    };
+    for (const auto& c : cases) {
+        UiString command;
+        command.Assign("junk");
+        EXPECT_EQ(bBuildHelpCommand(c.dir.c_str(), c.help.c_str(), &command), c.built)
+            << "directory of " << c.dir.size() << ", help " << c.help.substr(0, 20);
+        EXPECT_EQ(command.Text(), c.command) << "directory of " << c.dir.size();
+    }
 }
 
 }  // namespace

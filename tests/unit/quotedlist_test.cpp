@@ -5,29 +5,25 @@
 #include <gtest/gtest.h>
 
 #include <limits.h>
-#include <string.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
 std::string Get(const std::string& list, int item)
 {
-    std::vector<char> buffer(list.size() + 1, 'x');
-    EXPECT_TRUE(GetListItem(list.c_str(), item, buffer.data(), buffer.size()))
-        << "list " << list << " item " << item;
-    return buffer.data();
+    UiString text;
+    text.Assign("junk");
+    EXPECT_TRUE(GetListItem(list.c_str(), item, &text)) << "list " << list << " item " << item;
+    return text.Text();
 }
 
 std::string Set(const std::string& list, int item, const std::string& value)
 {
-    size_t uSize = uSetListItemSize(list.c_str(), item, value.c_str());
-    std::vector<char> buffer(uSize, 'x');
-    EXPECT_TRUE(SetListItem(list.c_str(), item, value.c_str(), buffer.data(), buffer.size()))
-        << "list " << list << " item " << item;
-    EXPECT_EQ(strlen(buffer.data()) + 1, uSize) << "list " << list << " item " << item;
-    return buffer.data();
+    UiString text;
+    text.Assign(list.c_str());
+    EXPECT_TRUE(SetListItem(&text, item, value.c_str())) << "list " << list << " item " << item;
+    return text.Text();
 }
 
 TEST(QuotedList, GetListItem)
@@ -94,8 +90,8 @@ TEST(QuotedList, SetListItem)
         EXPECT_EQ(Set(c.list, c.item, c.value), c.result) << "list " << c.list << " item " << c.item;
 }
 
-// Lists and items far beyond 256 and 512 bytes are handled whole, and a target that is
-// too small gets nothing rather than a cut-off list.
+// Lists and items far beyond the 256 and 512 bytes of a fixed work area are handled
+// whole.
 TEST(QuotedList, LongTextsAreNeverCut)
 {
     std::string big(2000, 'v');
@@ -105,36 +101,7 @@ TEST(QuotedList, LongTextsAreNeverCut)
     std::string longer = Set(list, 2, std::string(700, 'w'));
     EXPECT_EQ(longer, "{\"" + big + "\",\"" + std::string(700, 'w') + "\"}");
     EXPECT_EQ(Set(longer, 1, "a"), "{\"a\",\"" + std::string(700, 'w') + "\"}");
-
-    char szSmall[512];
-    memset(szSmall, 'x', sizeof szSmall);
-    EXPECT_FALSE(GetListItem(list.c_str(), 1, szSmall, sizeof szSmall));
-    EXPECT_STREQ(szSmall, "");
-
-    char szList[256];
-    memset(szList, 'x', sizeof szList);
-    EXPECT_FALSE(SetListItem("{\"a\"}", 1, big.c_str(), szList, sizeof szList));
-    EXPECT_STREQ(szList, "");
-
-    // Exactly full: the terminator is the last byte.
-    char szExact[6];
-    EXPECT_TRUE(SetListItem("\"a\"", 1, "xyz", szExact, sizeof szExact));
-    EXPECT_STREQ(szExact, "\"xyz\"");
-    EXPECT_FALSE(SetListItem("\"a\"", 1, "wxyz", szExact, sizeof szExact));
-}
-
-TEST(QuotedList, SetListItemInPlace)
-{
-    struct Case { const char* list; int item; const char* value; const char* result; } cases[] = {
-        { "{\"1\",\"22\",\"3\"}", 2, "4444", "{\"1\",\"4444\",\"3\"}" },   // grows
-        { "{\"1\",\"4444\",\"3\"}", 2, "5", "{\"1\",\"5\",\"3\"}" },        // shrinks
-    };
-    for (const auto& c : cases) {
-        char szList[32];
-        strcpy(szList, c.list);
-        EXPECT_TRUE(SetListItem(szList, c.item, c.value, szList, sizeof szList)) << c.list;
-        EXPECT_STREQ(szList, c.result) << c.list;
-    }
+    EXPECT_EQ(FindListItem(longer.c_str(), big.c_str()), 1);
 }
 
 TEST(QuotedList, Fields)
@@ -155,13 +122,12 @@ TEST(QuotedList, Fields)
         { "a", -1, none },
     };
     for (const auto& c : cases) {
-        TextSpan span = { 99, 99 };
-        bool found = bLocateField(c.item, c.field, &span);
-        EXPECT_EQ(found, c.text != nullptr) << "item " << c.item << " field " << c.field;
-        if (found && c.text != nullptr) {
-            EXPECT_EQ(std::string(c.item + span.uStart, span.uLength), c.text)
-                << "item " << c.item << " field " << c.field;
-        }
+        UiString field;
+        field.Assign("junk");
+        EXPECT_EQ(GetField(c.item, c.field, &field), c.text != nullptr)
+            << "item " << c.item << " field " << c.field;
+        EXPECT_STREQ(field.Text(), c.text != nullptr ? c.text : "")
+            << "item " << c.item << " field " << c.field;
     }
 }
 
@@ -178,11 +144,8 @@ TEST(QuotedList, RangeItem)
     for (const auto& c : cases) {
         TextSpan lower, upper;
         vSplitRange(c.item, &lower, &upper);
-        char szLower[16], szUpper[16];
-        ASSERT_TRUE(bCopySpan(c.item, lower, szLower, sizeof szLower));
-        ASSERT_TRUE(bCopySpan(c.item, upper, szUpper, sizeof szUpper));
-        EXPECT_STREQ(szLower, c.lower) << "item " << c.item;
-        EXPECT_STREQ(szUpper, c.upper) << "item " << c.item;
+        EXPECT_EQ(std::string(c.item + lower.uStart, lower.uLength), c.lower) << "item " << c.item;
+        EXPECT_EQ(std::string(c.item + upper.uStart, upper.uLength), c.upper) << "item " << c.item;
     }
 }
 
