@@ -54,8 +54,9 @@ TEST(PropValue, EnumKeys)
         UiString value;
         bool written = bEnumValueForKey(c.value, c.keys, c.field, &value);
         EXPECT_EQ(written, c.result != nullptr) << c.value << " " << c.keys << " " << c.field;
-        if (written && c.result != nullptr)
+        if (written && c.result != nullptr) {
             EXPECT_STREQ(value.Text(), c.result) << c.value << " " << c.keys << " " << c.field;
+        }
     }
 }
 
