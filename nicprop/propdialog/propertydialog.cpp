@@ -109,7 +109,7 @@ const UiNotifyEntry* PropertyDialog::NotifyTable() const
         { WM_COMMAND, BN_CLICKED, IDC_PRESENT_RADIO, UI_HANDLER(PropertyDialog::OnPresentClicked) },
         { WM_COMMAND, BN_CLICKED, IDC_NOT_PRESENT_RADIO, UI_HANDLER(PropertyDialog::OnNotPresentClicked) },
         { WM_COMMAND, EN_CHANGE, IDC_HEX_EDIT, UI_HANDLER(PropertyDialog::OnChangeHexEdit) },
-        { WM_NOTIFY, static_cast<int>(UDN_DELTAPOS), IDC_SPIN, UI_HANDLER(PropertyDialog::OnDeltaposSpin) },
+        { WM_NOTIFY, UDN_DELTAPOS, IDC_SPIN, UI_HANDLER(PropertyDialog::OnDeltaposSpin) },
         { 0, 0, 0, nullptr },
     };
     return kTable;

@@ -65,10 +65,10 @@ LRESULT UiDialog::Default(const UiMessage& message)
     return lResult;
 }
 
-const UiNotifyEntry* UiDialog::FindEntry(UINT uMessage, int iCode, int iControlId) const
+const UiNotifyEntry* UiDialog::FindEntry(UINT uMessage, UINT uCode, int iControlId) const
 {
     for (const UiNotifyEntry* pEntry = NotifyTable(); pEntry->uMessage != 0; ++pEntry)
-        if (pEntry->uMessage == uMessage && pEntry->iCode == iCode && pEntry->iControlId == iControlId)
+        if (pEntry->uMessage == uMessage && pEntry->uCode == uCode && pEntry->iControlId == iControlId)
             return pEntry;
     return nullptr;
 }
@@ -76,16 +76,16 @@ const UiNotifyEntry* UiDialog::FindEntry(UINT uMessage, int iCode, int iControlI
 // TRUE when a handler (or OK or Cancel) took the message.
 INT_PTR UiDialog::Dispatch(UINT uMessage, WPARAM wParam, LPARAM lParam)
 {
-    int iCode = 0;
+    UINT uCode = 0;
     int iControlId = 0;
     switch (uMessage) {
     case WM_COMMAND:
-        iCode = HIWORD(wParam);
+        uCode = HIWORD(wParam);
         iControlId = LOWORD(wParam);
         break;
     case WM_NOTIFY: {
         const NMHDR* pHeader = reinterpret_cast<const NMHDR*>(lParam);
-        iCode = static_cast<int>(pHeader->code);
+        uCode = pHeader->code;
         iControlId = static_cast<int>(pHeader->idFrom);
         break;
     }
@@ -95,7 +95,7 @@ INT_PTR UiDialog::Dispatch(UINT uMessage, WPARAM wParam, LPARAM lParam)
     default:
         return FALSE;
     }
-    const UiNotifyEntry* pEntry = FindEntry(uMessage, iCode, iControlId);
+    const UiNotifyEntry* pEntry = FindEntry(uMessage, uCode, iControlId);
     if (pEntry != nullptr) {
         UiMessage message = { uMessage, wParam, lParam, 0 };
         (this->*pEntry->pHandler)(message);
@@ -105,7 +105,7 @@ INT_PTR UiDialog::Dispatch(UINT uMessage, WPARAM wParam, LPARAM lParam)
     }
     // Enter and Escape arrive as WM_COMMAND with IDOK and IDCANCEL and code 0, as the
     // buttons' clicks do; closing the window from its system menu comes as IDCANCEL too.
-    if (uMessage == WM_COMMAND && iCode == BN_CLICKED && (iControlId == IDOK || iControlId == IDCANCEL)) {
+    if (uMessage == WM_COMMAND && uCode == BN_CLICKED && (iControlId == IDOK || iControlId == IDCANCEL)) {
         if (iControlId == IDOK)
             OnOK();
         else

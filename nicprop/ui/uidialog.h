@@ -28,7 +28,7 @@ typedef void (UiDialog::*UiHandler)(UiMessage& message);
 // with a row whose message is 0.
 struct UiNotifyEntry {
     UINT uMessage;
-    int iCode;
+    UINT uCode;              // UINT as in NMHDR: UDN_DELTAPOS and its kind are negative
     int iControlId;
     UiHandler pHandler;
 };
@@ -66,7 +66,7 @@ private:
 
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMessage, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT uMessage, WPARAM wParam, LPARAM lParam);
-    const UiNotifyEntry* FindEntry(UINT uMessage, int iCode, int iControlId) const;
+    const UiNotifyEntry* FindEntry(UINT uMessage, UINT uCode, int iControlId) const;
 
     UiDialog(const UiDialog&) = delete;
     UiDialog& operator=(const UiDialog&) = delete;
