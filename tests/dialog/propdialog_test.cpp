@@ -402,6 +402,20 @@ TEST(PropertyDialog, IntRangeWithoutCommaRefusesEveryValue)
     EXPECT_EQ(dialog.ResultText(), kCancelled);
 }
 
+// A missing range item reads as empty: both bounds 0, so only 0 passes.
+TEST(PropertyDialog, IntMissingRangeItemAllowsOnlyZero)
+{
+    DialogSession dialog({ "{\"a\"}", "{\"5\"}", "{}", "{}", "{\"int\"}", "" });
+    ASSERT_TRUE(dialog.Open());
+    EXPECT_EQ(dialog.Text(IDC_SPIN_EDIT), "0");
+    dialog.SetText(IDC_SPIN_EDIT, "1");
+    dialog.PostClick(IDOK);
+    EXPECT_EQ(dialog.AnswerBox().text, "The value is out of range. The valid range is from 0 to 0.\n");
+    dialog.SetText(IDC_SPIN_EDIT, "0");
+    dialog.Finish(IDOK);
+    EXPECT_EQ(dialog.ResultText(), "{\"0\"}");
+}
+
 // Bounds outside 0..32767 do not survive the up-down control's 16 signed bits; they are
 // held at the nearest valid bound, so the range stays ordered and no position is
 // negative.
