@@ -1,0 +1,20 @@
+#include "helpcommand.h"
+
+#include <string.h>
+
+namespace {
+
+const char kViewer[] = "\\winhlp32 ";
+
+}  // namespace
+
+bool bBuildHelpCommand(const char* szSystemDirectory, const char* szHelpFile, UiString* pCommand)
+{
+    size_t uDirectory = strlen(szSystemDirectory);
+    if (uDirectory >= HELP_DIRECTORY_CAPACITY - (sizeof kViewer - 1)) {
+        pCommand->Clear();
+        return false;
+    }
+    return pCommand->Assign(szSystemDirectory) && pCommand->Append(kViewer) &&
+           pCommand->Append(szHelpFile);
+}

@@ -1,0 +1,14 @@
+// The property dialog's trace lines on standard output, printf-style.  Nothing reads
+// them; they show what the dialog loaded and stored.  Kept in a C file so that the
+// calls go to msvcrt's own printf (see launcher/format.h).
+#pragma once
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+void vTraceLine(const char* szFormat, ...);
+
+#ifdef __cplusplus
+}
+#endif
