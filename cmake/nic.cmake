@@ -21,7 +21,8 @@ else()
 endif()
 
 if(NIC_BUILD STREQUAL "release")
-  add_compile_options(-Os -march=i486 -mtune=i686)
+  # No unwinder is linked and nothing throws, so unwind tables would only fill the floppy.
+  add_compile_options(-Os -march=i486 -mtune=i686 -fno-asynchronous-unwind-tables)
   add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>
                       $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>
                       $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
@@ -29,6 +30,9 @@ if(NIC_BUILD STREQUAL "release")
   add_link_options(-Wl,--subsystem,windows:4.0
                    -Wl,--major-subsystem-version,4,--minor-subsystem-version,0
                    -Wl,--major-os-version,4,--minor-os-version,0)
+  # An auto-imported variable works only through the CRT's pseudo-relocation pass, which
+  # nicstart's own entry point never runs (and which holds CMOV code): refuse it at link time.
+  add_link_options(-Wl,--disable-auto-import)
 endif()
 
 if(NIC_BUILD STREQUAL "wine")
@@ -49,12 +53,14 @@ function(nic_shipped target)
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -fno-threadsafe-statics>)
 endfunction()
 
-# Copies a shipped release binary to dist/.
+# Puts a shipped release binary into dist/, stripped.  The unstripped link stays in the
+# build folder: scripts/check-binaries names the code it disassembles by its symbols.
 function(nic_dist target)
   if(NIC_BUILD STREQUAL "release")
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${CMAKE_COMMAND} -E make_directory "${NIC_DIST_DIR}"
-      COMMAND ${CMAKE_COMMAND} -E copy "$<TARGET_FILE:${target}>" "${NIC_DIST_DIR}/"
+      COMMAND ${CMAKE_STRIP} --strip-all -o "${NIC_DIST_DIR}/$<TARGET_FILE_NAME:${target}>"
+              "$<TARGET_FILE:${target}>"
       VERBATIM)
   endif()
 endfunction()
