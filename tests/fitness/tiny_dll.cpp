@@ -1,0 +1,45 @@
+// Stand-in for nicprop.dll in the fitness check's tests: the three exports with the INF
+// script's convention and a function-local static.  The check's tests build it good and bad.
+#include <windows.h>
+
+namespace {
+
+struct Version {
+    Version() : dwValue(GetVersion()) {}
+    DWORD dwValue;
+};
+
+DWORD dwVersion()
+{
+    static Version version;
+    return version.dwValue;
+}
+
+// Returned by address, so the DLL needs relocations.
+char szResult[12] = "TINY";
+
+}  // namespace
+
+extern "C" BOOL WINAPI ShowProp(DWORD, char**, char** ppszResult)
+{
+    *ppszResult = szResult;
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI GetSubID(DWORD, char**, char** ppszResult)
+{
+    szResult[0] = (char)('0' + dwVersion() % 10);
+    *ppszResult = szResult;
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI GetRevID(DWORD, char**, char** ppszResult)
+{
+    *ppszResult = szResult + 1;
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI DllEntry(HINSTANCE, DWORD, LPVOID)
+{
+    return TRUE;
+}
