@@ -26,6 +26,11 @@ set(NIC_RELEASE_LINK_FLAGS
 if(NIC_BUILD STREQUAL "host")
   add_compile_options(-g -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    # Coverage for the libFuzzer targets; harmless for the unit tests.
+    add_compile_options(-fsanitize=fuzzer-no-link)
+    set(NIC_FUZZ ON)
+  endif()
 else()
   # msvcrt's own printf family: MinGW's replacement is larger and, in its prebuilt form,
   # uses instructions a 486 lacks.  Only C files call it (a libstdc++ header would switch
@@ -48,8 +53,10 @@ if(NIC_BUILD STREQUAL "wine")
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                   WORLD_READ WORLD_EXECUTE)
   set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run")
-  # Windows-side path of the build folder, for tests that start the built programs.
+  # Windows-side paths of the build and source folders, for tests that start the built
+  # programs and read fixtures.
   string(REPLACE "/" "\\\\" NIC_BUILD_DIR_WIN "Z:${CMAKE_BINARY_DIR}")
+  string(REPLACE "/" "\\\\" NIC_SOURCE_DIR_WIN "Z:${CMAKE_SOURCE_DIR}")
 endif()
 
 # Shipped code: no exceptions, RTTI or thread-safe statics in any build, so that the

@@ -1,6 +1,7 @@
 /* Stand-in for the per-OS setup programs INST9X.EXE, INSTNT4.EXE and INST2K.EXE.  It
-   records the command line and current folder it was given into the file named by
-   NICTEST_RECORD, then exits with the code in NICTEST_EXIT (default 0). */
+   records the command line and current folder it was given, and the exit code it is
+   about to return, into the file named by NICTEST_RECORD, then exits with the code in
+   NICTEST_EXIT (default 0). */
 #include <windows.h>
 
 #include <stdio.h>
@@ -14,13 +15,14 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevious, LPSTR szArguments, 
     (void)hInstance; (void)hPrevious; (void)szArguments; (void)iShow;
 
     GetCurrentDirectoryA(sizeof szFolder, szFolder);
+    GetEnvironmentVariableA("NICTEST_EXIT", szExit, sizeof szExit);
+    unsigned long uExit = strtoul(szExit, NULL, 10);
     if (GetEnvironmentVariableA("NICTEST_RECORD", szRecord, sizeof szRecord) > 0) {
         FILE* pRecord = fopen(szRecord, "wb");
         if (pRecord != NULL) {
-            fprintf(pRecord, "cmdline=%s\ncwd=%s\n", GetCommandLineA(), szFolder);
+            fprintf(pRecord, "cmdline=%s\ncwd=%s\nexit=%lu\n", GetCommandLineA(), szFolder, uExit);
             fclose(pRecord);
         }
     }
-    GetEnvironmentVariableA("NICTEST_EXIT", szExit, sizeof szExit);
-    return (int)strtoul(szExit, NULL, 10);
+    return (int)uExit;
 }

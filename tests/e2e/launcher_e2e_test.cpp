@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -41,10 +42,11 @@ protected:
     void TearDown() override { harness::RemoveTree(root); }
 
     // Lays out a driver disk: nicstart.exe in `disk`, the stand-in setup program under
-    // `program` in `disk` + `subFolder`, and an INF file beside it.
+    // `program` in `disk` + `subFolder`, and the sample INF file `inf` beside it.
     void LayOutDisk(const std::string& program, const std::string& subFolder = "",
                     const std::string& inf = "NIC.INF")
     {
+        harness::MakeDirs(disk);
         harness::CopyFileOrDie(harness::BuildDir() + "\\launcher\\nicstart.exe", disk + "nicstart.exe");
         if (!program.empty()) {
             harness::MakeDirs(disk + subFolder);
@@ -52,7 +54,16 @@ protected:
                                    disk + subFolder + program);
         }
         if (!inf.empty())
-            harness::WriteFileText(disk + subFolder + inf, "; sample\r\n");
+            PutInf(disk + subFolder, inf);
+    }
+
+    // Copies a sample INF: NIC.INF (device INF) or oemsetup.inf (NT 4.0 setup script).
+    static void PutInf(const std::string& folder, const std::string& name)
+    {
+        std::string sample = name == "oemsetup.inf" ? "oemsetup.inf" : "NIC.INF";
+        harness::MakeDirs(folder);
+        harness::CopyFileOrDie(harness::SourceDir() + "\\tests\\fixtures\\sample-disk\\" + sample,
+                               folder + name);
     }
 
     RunResult RunNicstart(const std::string& version, const std::string& arguments,
@@ -276,6 +287,116 @@ TEST_F(Launcher, SetupProgramThatCannotStart)
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[1], kLogCreateProcess);
     EXPECT_EQ(log[2].rfind("CreateProcess " + disk + "INST2K.EXE failed, error ", 0), 0u) << log[2];
+}
+
+TEST_F(Launcher, InfFolderTries)
+{
+    // The disk lies three levels below the test's root folder; the INF folder tries are
+    // the disk, one and two levels up, then the drive root.
+    struct Case { const char* infFolder; bool found; } cases[] = {
+        { "a\\b\\disk\\", true },
+        { "a\\b\\", true },
+        { "a\\", true },      // two levels up: the third try
+        { "", false },        // three levels up: never searched
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.infFolder);
+        harness::RemoveTree(root);
+        disk = root + "\\a\\b\\disk\\";
+        LayOutDisk("INST2K.EXE", "", "");
+        PutInf(root + "\\" + c.infFolder, "NIC.INF");
+        RunResult result = RunNicstart("win2k", "");
+        ExpectOneBox(result, c.found ? "The installation is Completed" : "Can not find any inf files!", "OK");
+        EXPECT_EQ(result.exitCode, 0u);
+        EXPECT_EQ(Recorded("cmdline"), c.found ? disk + "INST2K.EXE " : "(not run)");
+    }
+}
+
+TEST_F(Launcher, InfFolderOption)
+{
+    // The sample INF lies only in the disk's sub-folder "inf".
+    struct Case { std::string arguments; } cases[] = {
+        { "-d" + disk + "inf" },
+        { "-d   " + disk + "inf -k" },
+        { "-d " + disk + "inf\\" },
+        { "-d inf" },                 // relative to the setup folder
+    };
+    LayOutDisk("INST2K.EXE", "", "");
+    PutInf(disk + "inf\\", "NIC.INF");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        RunResult result = RunNicstart("win2k", c.arguments);
+        ExpectOneBox(result, "The installation is Completed", "OK");
+        EXPECT_EQ(Recorded("cmdline"), disk + "INST2K.EXE " + c.arguments);
+    }
+}
+
+TEST_F(Launcher, BareInfFolderOptionMeansTheDriveRoot)
+{
+    LayOutDisk("INST2K.EXE", "", "");
+    RunResult result = RunNicstart("win2k", "-d");
+    ExpectOneBox(result, "Can not find any inf files!", "OK");
+    PutInf("C:\\", "NICROOT.INF");
+    result = RunNicstart("win2k", "-d");
+    DeleteFileA("C:\\NICROOT.INF");
+    ExpectOneBox(result, "The installation is Completed", "OK");
+}
+
+// Texts longer than the launcher's buffers are refused whole, with a message and exit
+// code 3, before anything runs: a shortened command line or path would make the setup
+// program act on something the user did not ask for.
+TEST_F(Launcher, OverlongInputIsRefused)
+{
+    const char kCommandTooLong[] =
+        "The command line is too long. The setup program accepts at most 255 characters.";
+    struct Case { std::string arguments; } cases[] = {
+        { std::string(10000, 'x') },
+        { "-d " + std::string(1000, 'd') },
+        { "-f " + std::string(300, 'f') },
+    };
+    LayOutDisk("INST2K.EXE");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.substr(0, 8));
+        DeleteFileA(kLogPath);
+        RunResult result = RunNicstart("win2k", c.arguments);
+        EXPECT_EQ(result.exitCode, 3u);
+        ExpectOneBox(result, kCommandTooLong, "OK");
+        EXPECT_EQ(Recorded("cmdline"), "(not run)");
+        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart }));
+    }
+}
+
+TEST_F(Launcher, LongDiskFolders)
+{
+    const char kFolderTooLong[] =
+        "The folder of the setup program is too long. Copy the driver disk to a shorter path.";
+    const char kCommandTooLong[] =
+        "The command line is too long. The setup program accepts at most 255 characters.";
+    // The longest disk folder whose command line (folder, "INST2K.EXE" and a blank)
+    // still fits 255 characters, and longer ones up to the longest Windows can start from.
+    struct Case { size_t folderLength; const char* message; } cases[] = {
+        { 244, "The installation is Completed" },
+        { 245, kCommandTooLong },
+        { 246, kFolderTooLong },      // "INST2K.EXE" no longer fits the 255-character path
+        { 247, kFolderTooLong },      // nicstart.exe's own path at 259 characters, the most Windows starts
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folderLength);
+        harness::RemoveTree(root);
+        std::string folder = root + "\\";
+        while (folder.size() < c.folderLength) {
+            size_t part = std::min<size_t>(60, c.folderLength - folder.size() - 1);
+            folder += std::string(part == 0 ? 1 : part, 'L');
+            if (folder.size() < c.folderLength)
+                folder += "\\";
+        }
+        ASSERT_EQ(folder.size(), c.folderLength);
+        disk = folder;
+        LayOutDisk("INST2K.EXE");
+        RunResult result = RunNicstart("win2k", "");
+        ExpectOneBox(result, c.message, "OK");
+        EXPECT_EQ(result.exitCode, c.message == kFolderTooLong || c.message == kCommandTooLong ? 3u : 0u);
+    }
 }
 
 }  // namespace

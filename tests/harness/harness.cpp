@@ -95,6 +95,11 @@ std::string BuildDir()
     return NIC_BUILD_DIR_WIN;
 }
 
+std::string SourceDir()
+{
+    return NIC_SOURCE_DIR_WIN;
+}
+
 void SetWindowsVersion(const std::string& exeName, const std::string& version)
 {
     std::string key = "Software\\Wine\\AppDefaults\\" + exeName;

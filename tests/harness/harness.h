@@ -10,8 +10,9 @@
 
 namespace harness {
 
-// Windows-side path of the wine build folder, "Z:\...\build\wine".
+// Windows-side paths of the wine build folder ("Z:\...\build\wine") and the source tree.
 std::string BuildDir();
+std::string SourceDir();
 
 // Sets HKCU\Software\Wine\AppDefaults\<exe>\Version ("win98", "nt40", "win2k", ...).
 void SetWindowsVersion(const std::string& exeName, const std::string& version);
