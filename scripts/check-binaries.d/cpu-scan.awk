@@ -2,8 +2,12 @@
 # whether each can run.  Input: `objdump -d --insn-width=16` of the unstripped image,
 # then (after a line "%%DATA") `objdump -s` of all its sections.  Variables: roots = the
 # entry point and export addresses (hex, blank-separated).
+# Variable gates: functions that call exempt code only in a situation that the check
+# proves absent from the image (blank-separated names).
 # Output, one line per such function:
-#   <name> reachable|unreachable <address> <instruction> [via <chain of callers>]
+#   <name> reachable <address> <instruction> via <chain of callers>
+#   <name> gated|unreachable <address> <instruction>
+# "gated" functions run only when called from a gate.
 #
 # A function can run when it is a root, when its address is taken (appears as an
 # immediate or displacement in code, or as an aligned word in any section: constructor
@@ -114,9 +118,32 @@ data && !unused && /^ [0-9a-f]+ [0-9a-f]/ {
 END {
     for (i = 1; i <= nfun; i++)
         fun_by_name[fname[i]] = i
-    # Constructor and destructor lists sit in .text on this target but are data.
+    n = split(gates, gatelist, " ")
+    for (i = 1; i <= n; i++)
+        gate[gatelist[i]] = 1
+    walk(0)
+    for (i in live)
+        runs_somehow[i] = 1
+    walk(1)
+    for (i = 1; i <= nfun; i++) {
+        if (!(i in badinsn))
+            continue
+        if (i in live)
+            print fname[i], "reachable", badinsn[i], "via " path(i)
+        else if (i in runs_somehow)
+            print fname[i], "gated", badinsn[i]
+        else
+            print fname[i], "unreachable", badinsn[i]
+    }
+}
+
+# Marks what can run; with cut set, nothing that a gate function calls counts as run by it.
+function walk(cut,    i, q, f, e, t) {
+    split("", live)
+    split("", reason)
     qn = 0
     for (i = 1; i <= nfun; i++) {
+        # Constructor and destructor lists sit in .text on this target but are data.
         if (fname[i] ~ /(CTOR|DTOR)_LIST__$/)
             continue
         if (faddr[i] in rootaddr)
@@ -126,6 +153,8 @@ END {
     }
     for (q = 1; q <= qn; q++) {
         f = queue[q]
+        if (cut && (fname[f] in gate))
+            continue
         for (e = 1; e <= nedge[f]; e++) {
             t = edge[f, e]
             if (t in fun_by_name)
@@ -134,10 +163,6 @@ END {
         if (lastreal[f] !~ /^(ret|jmp|ud2|hlt|lret|iret)/ && f < nfun)
             mark(f + 1, fname[f] " (falls through)")
     }
-    for (i = 1; i <= nfun; i++)
-        if (i in badinsn)
-            print fname[i], ((i in live) ? "reachable" : "unreachable"), badinsn[i], \
-                  ((i in live) ? "via " path(i) : "")
 }
 
 function mark(f, why) {

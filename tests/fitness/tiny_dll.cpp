@@ -20,6 +20,15 @@ char szResult[12] = "TINY";
 
 }  // namespace
 
+#ifdef TINY_AUTO_IMPORT
+// msvcrt's stream table used without dllimport and at an offset: the linker can reach it
+// only through a runtime pseudo-relocation.
+extern "C" char _iob[];
+#define REVISION_TEXT (_iob + 40)
+#else
+#define REVISION_TEXT (szResult + 1)
+#endif
+
 extern "C" BOOL WINAPI ShowProp(DWORD, char**, char** ppszResult)
 {
     *ppszResult = szResult;
@@ -35,7 +44,7 @@ extern "C" BOOL WINAPI GetSubID(DWORD, char**, char** ppszResult)
 
 extern "C" BOOL WINAPI GetRevID(DWORD, char**, char** ppszResult)
 {
-    *ppszResult = szResult + 1;
+    *ppszResult = REVISION_TEXT;
     return TRUE;
 }
 
