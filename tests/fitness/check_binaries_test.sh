@@ -53,6 +53,9 @@ build_all() {
     # MinGW's own DLL start-up (nothing else runs winpthreads' set-up).
     build posix.dll "$CXX_POSIX" "${c_flags[@]}" -fno-exceptions -fno-rtti "$here/tiny_dll.cpp" \
         "$here/tiny_dll.def" "${dll_link[@]}" -o "$work/obj/posix.dll" &&
+    # Exception support links only with MinGW's own DLL start-up.
+    build throw.dll "$CXX" "${c_flags[@]}" -DTINY_THROW "$here/tiny_dll.cpp" "$here/tiny_dll.def" \
+        "${dll_link[@]}" -o "$work/obj/throw.dll" &&
     # MinGW's DLL start-up always brings a TLS directory.
     build tls.dll "$CXX" "${c_flags[@]}" "${cxx_flags[@]}" "$here/tiny_dll.cpp" "$here/tiny_dll.def" \
         "${dll_link[@]}" -o "$work/obj/tls.dll" &&
@@ -74,6 +77,7 @@ cases=(
     "good           good.exe          good.dll       -"
     "posix          good.exe          posix.dll      nicprop.dll +win32 thread model"
     "tls            good.exe          tls.dll        nicprop.dll +no TLS"
+    "throw          good.exe          throw.dll      nicprop.dll +no exception, RTTI or static-guard code"
     "pseudo-reloc   good.exe          pseudo-reloc.dll  nicprop.dll +i486 instruction set.*not proven idle"
     "decorated      good.exe          decorated.dll  nicprop.dll +exports"
     "subsystem5     subsystem5.exe    good.dll       nicstart.exe +subsystem and OS version 4.0"

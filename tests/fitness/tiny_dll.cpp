@@ -29,8 +29,15 @@ extern "C" char _iob[];
 #define REVISION_TEXT (szResult + 1)
 #endif
 
-extern "C" BOOL WINAPI ShowProp(DWORD, char**, char** ppszResult)
+extern "C" BOOL WINAPI ShowProp(DWORD dwCount, char**, char** ppszResult)
 {
+#ifdef TINY_THROW
+    // A throw that would have to unwind through the INF interpreter's frames.
+    if (dwCount == 0)
+        throw dwCount;
+#else
+    (void)dwCount;
+#endif
     *ppszResult = szResult;
     return TRUE;
 }
