@@ -2,41 +2,6 @@
 // the finished operation would for a disk with one matching INF file and adapter.
 #include "launcher.h"
 
-#include "options.h"
-#include "textutil.h"
-
-#include <stdio.h>
-
-bool bIsValidInf(const char* szFolder, const char* szFile)
-{
-    char szPath[PATH_CAPACITY];
-    if (!bJoinText(szPath, sizeof szPath, szFolder, szFile))
-        return false;
-    FILE* pFile = fopen(szPath, "r");
-    if (pFile == nullptr)
-        return false;
-    fclose(pFile);
-    return true;
-}
-
-bool bFindInfFile(const char* szFolder)
-{
-    char szPattern[PATH_CAPACITY];
-    if (!bJoinText(szPattern, sizeof szPattern, szFolder, "*.inf"))
-        return false;
-    WIN32_FIND_DATAA fdFound;
-    HANDLE hFind = FindFirstFileA(szPattern, &fdFound);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(hFind);
-    return bCopyText(gState.szInfFile, sizeof gState.szInfFile, fdFound.cFileName);
-}
-
-void GetHardwareID(const char*, const char*)
-{
-    gState.iIMIDsize = 0;
-}
-
 bool bCheckAdapter()
 {
     return true;

@@ -19,6 +19,12 @@ const char kLogCreateProcess[] = "//--------------------CreateProcess";
 const char kLogCleanupStart[] = "Auto delete driver and inf file while uninstall NIC.";
 const char kLogCleanupEnd[] = "Finish delete driver and inf file while uninstall NIC.";
 const char kLogEnd[] = "//---------------------End---------------------//";
+const char kLogHardwareID[] = "GetHardwareID ----------";
+const char* const kLogSampleNt4IDs[] = {
+    "GetHardwareID dwDeviceCFID 5AB01106 ----------", "GetHardwareID dwDeviceCFID 5AB11106 ----------",
+    "GetHardwareID dwDeviceCFID 5AB01106 ----------", "GetHardwareID szInfModalID DEV_5AB0 ----------",
+    "GetHardwareID dwDeviceCFID 5AB11106 ----------", "GetHardwareID szInfModalID DEV_5AB1 ----------",
+};
 const char kAskInstall[] =
     "It's recommended to reboot your system after install NIC driver.\nDo you want ot restart your system now?";
 const char kAskRemove[] =
@@ -127,7 +133,10 @@ TEST_F(Launcher, EachWindowsFamilyRunsItsOwnSetupProgram)
         ExpectOneBox(result, c.message, c.buttons);
         EXPECT_EQ(Recorded("cmdline"), disk + c.program + " ");
         EXPECT_EQ(Recorded("cwd") + "\\", disk);
-        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+        std::vector<std::string> log = { kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd };
+        if (c.inf == std::string("oemsetup.inf"))   // the sample's two configuration IDs
+            log.insert(log.begin() + 2, kLogSampleNt4IDs, kLogSampleNt4IDs + 6);
+        EXPECT_EQ(LogLines(), log);
     }
 }
 
@@ -212,7 +221,7 @@ TEST_F(Launcher, NonZeroExitCodeShowsNothing)
     RunResult result = RunNicstart("win98", "", 7);
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_TRUE(result.boxes.empty());
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd }));
 }
 
 TEST_F(Launcher, OptionBMeansNoMessageAndIsBlanked)
@@ -226,7 +235,7 @@ TEST_F(Launcher, OptionBMeansNoMessageAndIsBlanked)
         DWORD elapsed = GetTickCount() - started;
         EXPECT_TRUE(result.boxes.empty());
         EXPECT_EQ(Recorded("cmdline"), disk + "INST2K.EXE    -x");
-        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd }));
+        EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd }));
         // The restart waits 5000 ms after the end entry, and only after exit code 0.
         if (code == 0)
             EXPECT_GE(elapsed, 5000u);
@@ -257,8 +266,8 @@ TEST_F(Launcher, TwoRunsAppendTwoBlocks)
     LayOutDisk("INST2K.EXE");
     RunNicstart("win2k", "");
     RunNicstart("win2k", "");
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogEnd, kLogStart,
-                                                     kLogCreateProcess, kLogEnd }));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd,
+                                                     kLogStart, kLogHardwareID, kLogCreateProcess, kLogEnd }));
     EXPECT_EQ(harness::ReadFileText(kLogPath).find("\r\r"), std::string::npos) << "one CR per entry";
 }
 

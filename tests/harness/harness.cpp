@@ -1,5 +1,6 @@
 #include "harness.h"
 
+#include <psapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -144,6 +145,10 @@ RunResult Run(const RunOptions& options)
     DWORD started = GetTickCount();
     for (;;) {
         AnswerBoxes(process.dwProcessId, options, result, answered);
+        PROCESS_MEMORY_COUNTERS memory = {};
+        if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory) &&
+            memory.PeakWorkingSetSize > result.peakWorkingSetBytes)
+            result.peakWorkingSetBytes = memory.PeakWorkingSetSize;
         if (WaitForSingleObject(process.hProcess, kPollMs) == WAIT_OBJECT_0)
             break;
         if (GetTickCount() - started > options.timeoutMs) {

@@ -39,6 +39,7 @@ struct RunResult {
     DWORD exitCode = 0;
     DWORD startError = 0;
     std::vector<MessageBoxSeen> boxes;
+    SIZE_T peakWorkingSetBytes = 0;   // highest seen while the program ran
 };
 
 RunResult Run(const RunOptions& options);
