@@ -27,6 +27,8 @@ function hexval(s,    i, c, v) {
     return v
 }
 
+# Filler that the assembler puts between functions; what a function does last is the
+# instruction before it.
 function is_padding(insn) {
     return insn ~ /^(nop|xchg +%ax,%ax|lea +(%[a-z]s:)?0x0\(%e[sd]i(,%eiz,1)?\),%e[sd]i|mov +%e([sd])i,%e[sd]i|int3|add +%al,\(%eax\)|\(bad\))$/
 }
@@ -62,7 +64,6 @@ $0 == "%%DATA" { data = 1; next }
     cur = ++nfun
     fname[cur] = name
     faddr[cur] = hexval($1)
-    addr_to_fun[faddr[cur]] = cur
     lastreal[cur] = ""
     next
 }
