@@ -8,6 +8,21 @@ endif()
 
 add_compile_options(-Wall -Wextra)
 
+# How the shipped files are compiled and linked.  Defined in every build: the fitness test
+# (tests/fitness) builds its small good and bad binaries with the same settings.
+set(NIC_STATIC_LINK_FLAGS -static -static-libgcc -static-libstdc++)
+# No unwinder is linked and nothing throws, so unwind tables would only fill the floppy.
+set(NIC_RELEASE_C_FLAGS -Os -march=i486 -mtune=i686 -fno-asynchronous-unwind-tables)
+set(NIC_RELEASE_CXX_FLAGS -fno-exceptions -fno-rtti -fno-threadsafe-statics)
+set(NIC_RELEASE_LINK_FLAGS
+    # Pinned so that Windows 95 and NT 4.0 load the files whatever binutils defaults to.
+    -Wl,--subsystem,windows:4.0
+    -Wl,--major-subsystem-version,4,--minor-subsystem-version,0
+    -Wl,--major-os-version,4,--minor-os-version,0
+    # An auto-imported variable works only through the CRT's pseudo-relocation pass, which
+    # nicstart's own entry point never runs (and which holds CMOV code): refuse it here.
+    -Wl,--disable-auto-import)
+
 if(NIC_BUILD STREQUAL "host")
   add_compile_options(-g -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
@@ -22,18 +37,13 @@ else()
   # C++ files back to MinGW's version).
   add_compile_definitions($<$<COMPILE_LANGUAGE:C>:__USE_MINGW_ANSI_STDIO=0>)
   add_compile_definitions(WIN32_LEAN_AND_MEAN)
-  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_link_options(${NIC_STATIC_LINK_FLAGS})
 endif()
 
 if(NIC_BUILD STREQUAL "release")
-  add_compile_options(-Os -march=i486 -mtune=i686)
-  add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions>
-                      $<$<COMPILE_LANGUAGE:CXX>:-fno-rtti>
-                      $<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
-  # Pinned so that Windows 95 and NT 4.0 load the files whatever binutils defaults to.
-  add_link_options(-Wl,--subsystem,windows:4.0
-                   -Wl,--major-subsystem-version,4,--minor-subsystem-version,0
-                   -Wl,--major-os-version,4,--minor-os-version,0)
+  add_compile_options(${NIC_RELEASE_C_FLAGS})
+  add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:${NIC_RELEASE_CXX_FLAGS}>")
+  add_link_options(${NIC_RELEASE_LINK_FLAGS})
 endif()
 
 if(NIC_BUILD STREQUAL "wine")
@@ -56,12 +66,14 @@ function(nic_shipped target)
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -fno-threadsafe-statics>)
 endfunction()
 
-# Copies a shipped release binary to dist/.
+# Puts a shipped release binary into dist/, stripped.  The unstripped link stays in the
+# build folder: scripts/check-binaries names the code it disassembles by its symbols.
 function(nic_dist target)
   if(NIC_BUILD STREQUAL "release")
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${CMAKE_COMMAND} -E make_directory "${NIC_DIST_DIR}"
-      COMMAND ${CMAKE_COMMAND} -E copy "$<TARGET_FILE:${target}>" "${NIC_DIST_DIR}/"
+      COMMAND ${CMAKE_STRIP} --strip-all -o "${NIC_DIST_DIR}/$<TARGET_FILE_NAME:${target}>"
+              "$<TARGET_FILE:${target}>"
       VERBATIM)
   endif()
 endfunction()

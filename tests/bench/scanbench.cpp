@@ -1,0 +1,148 @@
+// Times the launcher's presence scan on the NT family - 256 slots through the PCIPEEK
+// driver - against a bare loop of 256 write and read pairs on the same driver double.
+// Both are timed by the driver's own request log, from the first write to the last read,
+// so process start-up and the driver's start stay out of both figures.
+#include "benchtime.h"
+#include "harness.h"
+#include "pcibus.h"
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kDisk[] = "C:\\nicbench\\scan\\";
+const char kDevicePath[] = "\\\\.\\PCIPEEK";
+const unsigned kSlots = 256;               // bus 0-7, device 0-31, function 0
+const unsigned kSlotsPerBus = 32;
+const DWORD kReplySize = 256;
+
+harness::PciFunction Function(unsigned uBus, unsigned uDevice, uint16_t uVendor, uint16_t uDeviceId,
+                              uint8_t byBaseClass, uint8_t bySubClass)
+{
+    harness::PciFunction function;
+    function.bus = uBus;
+    function.device = uDevice;
+    function.vendorId = uVendor;
+    function.deviceId = uDeviceId;
+    function.baseClass = byBaseClass;
+    function.subClass = bySubClass;
+    return function;
+}
+
+// A small machine (host bridge, ISA bridge, display) whose adapter sits in the last slot
+// scanned, so that the launcher reads all 256 before it finds it.
+harness::PciBus BenchBus()
+{
+    harness::PciBus bus;
+    bus.Add(Function(0, 0, 0x8086, 0x1237, 0x06, 0x00));
+    bus.Add(Function(0, 7, 0x8086, 0x7000, 0x06, 0x01));
+    bus.Add(Function(1, 0, 0x10DE, 0x0020, 0x03, 0x00));
+    bus.Add(Function(7, 31, 0x1106, 0x3065, 0x02, 0x00));
+    return bus;
+}
+
+const char kInf[] =
+    "[Version]\r\n"
+    "Signature=\"$Windows NT$\"\r\n"
+    "Class=Net\r\n"
+    "ClassGUID={4d36e972-e325-11ce-bfc1-08002be10318}\r\n"
+    "\r\n"
+    "[MANUF]\r\n"
+    "%NIC.DeviceDesc% = NIC.ndi, PCI\\VEN_1106&DEV_3065\r\n"
+    "\r\n"
+    "[Strings]\r\n"
+    "NIC.DeviceDesc = \"Fast Ethernet Adapter\"\r\n";
+
+void LayOutDisk()
+{
+    harness::RemoveTree(kDisk);
+    harness::MakeDirs(kDisk);
+    harness::CopyFileOrDie(harness::BuildDir() + "\\launcher\\nicstart.exe", std::string(kDisk) + "nicstart.exe");
+    harness::CopyFileOrDie(harness::BuildDir() + "\\tests\\doubles\\setupprog.exe", std::string(kDisk) + "INST2K.EXE");
+    harness::WriteFileText(std::string(kDisk) + "NIC.INF", kInf);
+    harness::InstallPcipeek(kDisk);
+}
+
+// Seconds from the first write to the last read in the driver's log; 0 without them.
+double ScanSeconds(const std::vector<harness::DriverLogEntry>& log, unsigned* puPairs)
+{
+    uint64_t uFirstWrite = 0, uLastRead = 0;
+    bool bWritten = false;
+    *puPairs = 0;
+    for (const harness::DriverLogEntry& entry : log) {
+        if (entry.kind == harness::DriverLogEntry::Write && !bWritten) {
+            uFirstWrite = entry.microseconds;
+            bWritten = true;
+        }
+        if (entry.kind == harness::DriverLogEntry::Read) {
+            uLastRead = entry.microseconds;
+            ++*puPairs;
+        }
+    }
+    return bWritten && uLastRead > uFirstWrite ? static_cast<double>(uLastRead - uFirstWrite) / 1e6 : 0.0;
+}
+
+bool RunLauncher()
+{
+    harness::RunOptions options;
+    options.commandLine = std::string("\"") + kDisk + "nicstart.exe\"";
+    options.currentFolder = kDisk;
+    harness::RunResult result = harness::Run(options);
+    return result.started && !result.timedOut;
+}
+
+// The same request for every slot, as the launcher writes it: code 1, the slot, offset
+// 0 and the whole configuration space.
+void BareLoop()
+{
+    HANDLE hDevice = CreateFileA(kDevicePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    if (hDevice == INVALID_HANDLE_VALUE)
+        return;
+    for (unsigned uSlot = 0; uSlot < kSlots; ++uSlot) {
+        uint8_t abyRequest[20] = {};
+        uint16_t uBusDevFn = static_cast<uint16_t>((uSlot / kSlotsPerBus) * 256 + (uSlot % kSlotsPerBus) * 8);
+        abyRequest[0] = 1;
+        abyRequest[2] = static_cast<uint8_t>(uBusDevFn);
+        abyRequest[3] = static_cast<uint8_t>(uBusDevFn >> 8);
+        abyRequest[12] = static_cast<uint8_t>(kReplySize);
+        abyRequest[13] = static_cast<uint8_t>(kReplySize >> 8);
+        uint8_t abyReply[kReplySize];
+        DWORD dwDone = 0;
+        WriteFile(hDevice, abyRequest, sizeof abyRequest, &dwDone, nullptr);
+        ReadFile(hDevice, abyReply, sizeof abyReply, &dwDone, nullptr);
+    }
+    CloseHandle(hDevice);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int iRuns = bench::Runs(argc, argv);
+    LayOutDisk();
+    harness::SetWindowsVersion("nicstart.exe", "win2k");
+    harness::PciBus bus = BenchBus();
+    for (int iRun = 0; iRun < iRuns; ++iRun) {
+        unsigned uPairs = 0;
+        harness::SetDriverBus(harness::kPcipeek, bus);
+        if (!RunLauncher())
+            return bench::Unmeasurable("nicstart.exe did not run to its end");
+        double dOperation = ScanSeconds(harness::DriverLog(harness::kPcipeek), &uPairs);
+        if (uPairs != kSlots)
+            return bench::Unmeasurable("the launcher did not read all 256 slots through PCIPEEK");
+
+        harness::SetDriverBus(harness::kPcipeek, bus);
+        BareLoop();
+        double dFloor = ScanSeconds(harness::DriverLog(harness::kPcipeek), &uPairs);
+        if (uPairs != kSlots)
+            return bench::Unmeasurable("the bare loop could not use PCIPEEK");
+        bench::Report("operation", dOperation);
+        bench::Report("floor", dFloor);
+    }
+    harness::RemoveTree(kDisk);
+    return 0;
+}
