@@ -27,10 +27,9 @@ void vEnableShutdownPrivilege()
 // asked to close in the ordinary way.
 void vRestartWindows()
 {
-    bool bNtFamily = !gState.bWin9x && (gState.bWinNT4 || gState.bWin2K);
-    if (!bNtFamily && !gState.bWin9x)
-        return;
-    if (bNtFamily)
+    if (gState.bWinNT4 || gState.bWin2K)
         vEnableShutdownPrivilege();
+    else if (!gState.bWin9x)
+        return;
     ExitWindowsEx(EWX_REBOOT, 0);
 }
