@@ -8,6 +8,7 @@
 //   propdialog_test      no arguments at all, a short type list, 14-digit hex values,
 //                        int bounds beyond the up-down range
 //   nicprop_pci_test     null entries, a count below three, no argument array
+//   quotedlist_test      the list operations on unbalanced quotes (host build, sanitizers)
 #include "dialogdriver.h"
 #include "harness.h"
 #include "pcibus.h"
@@ -199,8 +200,10 @@ TEST(HostilePciQueries, ThousandDigitTextsAndNoPlaceForTheResult)
     harness::InstallCfgread();
     ASSERT_NE(dialogtest::LoadShowProp(), nullptr);
     HMODULE hLibrary = GetModuleHandleA("nicprop.dll");
-    ExportProc pfnGetSubID = reinterpret_cast<ExportProc>(reinterpret_cast<void*>(GetProcAddress(hLibrary, "GetSubID")));
-    ExportProc pfnGetRevID = reinterpret_cast<ExportProc>(reinterpret_cast<void*>(GetProcAddress(hLibrary, "GetRevID")));
+    ExportProc pfnGetSubID =
+        reinterpret_cast<ExportProc>(reinterpret_cast<void*>(GetProcAddress(hLibrary, "GetSubID")));
+    ExportProc pfnGetRevID =
+        reinterpret_cast<ExportProc>(reinterpret_cast<void*>(GetProcAddress(hLibrary, "GetRevID")));
     ASSERT_TRUE(pfnGetSubID != nullptr && pfnGetRevID != nullptr);
 
     const std::string zeros(1000, '0');

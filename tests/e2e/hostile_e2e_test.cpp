@@ -144,7 +144,7 @@ enum ItemKind {
 };
 
 struct Item {
-    std::string path;   // under the test root (or a full path)
+    std::string path;   // under the test root, or in the INF store
     std::string content;
     ItemKind kind = PLAIN_FILE;
 };
@@ -225,6 +225,7 @@ struct DiskCase {
     Outcome outcome;
     const char* received = nullptr;   // the setup program's arguments; nullptr: as given
     unsigned setupExit = 0;
+    bool cleansUp = false;            // the uninstall clean-up runs after the setup program
 };
 
 class Hostile : public ::testing::Test {
@@ -275,10 +276,10 @@ protected:
 
     // The run ended as decided: exit code, its one box (or none), and whether the setup
     // program ran, with `received` as its arguments.  The log agrees: a run that started
-    // the setup program has its CreateProcess entry and ends with the end entry; any
-    // other run has neither.
+    // the setup program has its CreateProcess entry and ends with the end entry, and its
+    // clean-up entries when the clean-up ran; any other run has none of them.
     void ExpectOutcome(const RunResult& result, const Family& family, Outcome outcome, const std::string& received,
-                       const std::string& name)
+                       bool cleansUp, const std::string& name)
     {
         Decided decided = Decide(outcome, family);
         EXPECT_EQ(result.exitCode, decided.exitCode) << name;
@@ -297,6 +298,8 @@ protected:
         bool created = std::find(log.begin(), log.end(), kLogCreateProcess) != log.end();
         EXPECT_EQ(created, decided.runs) << name << ": CreateProcess entry";
         EXPECT_EQ(!log.empty() && log.back() == kLogEnd, decided.runs) << name << ": end entry";
+        bool cleaned = std::find(log.begin(), log.end(), kLogCleanupStart) != log.end();
+        EXPECT_EQ(cleaned, cleansUp) << name << ": clean-up entries";
         EXPECT_TRUE(!log.empty() && log.front() == kLogStart) << name << ": start entry";
     }
 
@@ -308,14 +311,14 @@ protected:
             LayOutDisk(*c.family);
             Holds holds;
             for (const Item& item : c.items) {
-                std::string path = item.path.rfind("C:\\", 0) == 0 ? item.path : root + "\\" + item.path;
-                Place(path, item);
-                holds.Take(path, item.kind);
+                Place(root + "\\" + item.path, item);
+                holds.Take(root + "\\" + item.path, item.kind);
             }
             std::string arguments = Replaced(Replaced(c.arguments, "{disk}", disk), "{root}", root);
             RunResult result = RunNicstart(*c.family, arguments, c.setupExit);
             holds.Release();
-            ExpectOutcome(result, *c.family, c.outcome, c.received != nullptr ? c.received : arguments, name);
+            ExpectOutcome(result, *c.family, c.outcome, c.received != nullptr ? c.received : arguments, c.cleansUp,
+                          name);
         }
     }
 
@@ -354,7 +357,8 @@ TEST_F(Hostile, InfFiles)
         { "a 1 MB line before the INF text", &kNt40,
           { { "disk\\oemsetup.inf", kMegabyteLine + AdapterInf(kNt40, kOnTheBus) } }, "", DONE },
         { "a 1 MB line inside the model section", &kWin2k,
-          { { "disk\\NIC.INF", harness::DeviceInf({ std::string(1 << 20, 'x'), "PCI\\VEN_1106&DEV_" + Hex4(kOnTheBus) }) } },
+          { { "disk\\NIC.INF",
+              harness::DeviceInf({ std::string(1 << 20, 'x'), "PCI\\VEN_1106&DEV_" + Hex4(kOnTheBus) }) } },
           "", DONE },
         { "Ctrl-Z before the INF text", &kWin2k, { { "disk\\NIC.INF", kCtrlZ + valid } }, "", NO_INF },
         { "Ctrl-Z between the marks and the model section", &kWin2k,
@@ -363,7 +367,8 @@ TEST_F(Hostile, InfFiles)
           { { "disk\\oemsetup.inf", harness::Nt4Inf({}) + kCtrlZ + AdapterInf(kNt40, kOnTheBus) } }, "", NO_ADAPTER },
         { "a second INF whose marks follow a Ctrl-Z", &kWin2k,
           { { "disk\\A.INF", valid }, { "disk\\B.INF", kCtrlZ + AdapterInf(kWin2k, kNotOnTheBus) } }, "", DONE },
-        { "binary bytes after a Ctrl-Z", &kWin2k, { { "disk\\NIC.INF", valid + kCtrlZ + Nuls(64) + "\xFF[\n" } }, "", DONE },
+        { "binary bytes after a Ctrl-Z", &kWin2k, { { "disk\\NIC.INF", valid + kCtrlZ + Nuls(64) + "\xFF[\n" } },
+          "", DONE },
         { "UTF-16 with a byte-order mark", &kWin2k, { { "disk\\NIC.INF", Utf16WithBom(valid) } }, "", NO_INF },
         { "UTF-16 with a byte-order mark", &kNt40,
           { { "disk\\oemsetup.inf", Utf16WithBom(AdapterInf(kNt40, kOnTheBus)) } }, "", NO_INF },
@@ -395,7 +400,7 @@ TEST_F(Hostile, CommandLines)
         options32k += "-r -b -k -d -f ";
     options32k.resize(32000);
     RunDiskCases({
-        { "-r twice", &kWin2k, {}, "-r -r", UNINSTALLED },
+        { "-r twice", &kWin2k, {}, "-r -r", UNINSTALLED, nullptr, 0, true },
         { "-k twice in an uninstall run: the first blanked", &kWin2k, {}, "-r -k -k", UNINSTALLED, "-r    -k" },
         { "-b twice: the first blanked", &kWin2k, { inDisk }, "-b -b", NO_BOX, "   -b", kSetupFails },
         { "-d twice: the first counts", &kWin2k, { { "disk\\inb\\NIC.INF", valid } },
@@ -416,7 +421,7 @@ TEST_F(Hostile, CommandLines)
         { "a tab after -d", &kWin2k, { inSubFolder }, "-d\t{disk}inf", NO_INF },
         { "a tab after -f", &kWin2k, { inDisk }, "-f\tNIC.INF", DONE },
         { "options glued together", &kWin2k, {}, "-rx-ky", UNINSTALLED, "-rx  y" },
-        { "an uninstall run with hostile -d and -f", &kWin2k, {}, "-r -f COM1 -d \"", UNINSTALLED },
+        { "an uninstall run with hostile -d and -f", &kWin2k, {}, "-r -f COM1 -d \"", UNINSTALLED, nullptr, 0, true },
     });
 }
 
@@ -523,10 +528,12 @@ TEST_F(Hostile, InfStore)
     struct Case { const char* name; Item item; bool deleted; } cases[] = {
         { "held open without any sharing", { "oem92.inf", adapter, NOT_SHARED }, false },
         { "a folder", { "oem93.inf", "", FOLDER }, false },
-        { "Ctrl-Z before the vendor marker", { "oem94.inf", "ClassGUID=" + kNetGuid + "\r\n" + kCtrlZ + adapter }, false },
+        { "Ctrl-Z before the vendor marker",
+          { "oem94.inf", "ClassGUID=" + kNetGuid + "\r\n" + kCtrlZ + adapter }, false },
         { "UTF-16 with a byte-order mark", { "oem95.inf", Utf16WithBom(adapter) }, false },
         { "markers after a 1 MB line", { "oem96.inf", kMegabyteLine + adapter }, true },
-        { "NULs before the markers in their line", { "oem97.inf", Nuls(3) + " " + kNetGuid + " PCI\\VEN_1106\r\n" }, false },
+        { "NULs before the markers in their line",
+          { "oem97.inf", Nuls(3) + " " + kNetGuid + " PCI\\VEN_1106\r\n" }, false },
         { "a line of NULs before the markers", { "oem98.inf", Nuls(64) + "\r\n" + adapter }, true },
         { "empty", { "oem99.inf", "" }, false },
         { "printf conversions in the name", { "oem%s%n%x.inf", adapter }, true },
@@ -542,7 +549,7 @@ TEST_F(Hostile, InfStore)
     }
     RunResult result = RunNicstart(kWin2k, "-r", kSetupFails);
     holds.Release();
-    ExpectOutcome(result, kWin2k, NO_BOX, "-r", "uninstall run");
+    ExpectOutcome(result, kWin2k, NO_BOX, "-r", true, "uninstall run");
 
     // Each examined file's entry, with the error code logged after its deletion.
     std::map<std::string, int> logged;
