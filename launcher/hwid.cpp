@@ -127,7 +127,7 @@ void vReadHardwareIDs(const char* szPath, InfDialect eDialect, InfLogFn pfnLog, 
 {
     pList->iCount = 0;
     pList->aszEntries = nullptr;
-    FILE* pFile = fopen(szPath, "r");
+    FILE* pFile = pOpenInfText(szPath);
     if (pFile == nullptr)
         return;
     pList->iCount = iCountHardwareIDs(pFile, eDialect, pfnLog);
@@ -140,7 +140,7 @@ void vReadHardwareIDs(const char* szPath, InfDialect eDialect, InfLogFn pfnLog, 
     }
     // Even with no entry to store, the filling pass logs the NT 4.0 dialect's
     // configuration IDs of other vendors.
-    pFile = fopen(szPath, "r");
+    pFile = pOpenInfText(szPath);
     if (pFile == nullptr)
         return;
     iFillHardwareIDs(pFile, eDialect, pfnLog, pList->aszEntries, pList->iCount);

@@ -20,5 +20,16 @@ bool bPieceHasMark(const char* szPiece, const InfMark& mark);
 // piece or in different ones, in either order.  True when both were seen.
 bool bFileHasBothMarks(FILE* pFile, const InfMark& markA, const InfMark& markB);
 
-// Opens the path in text mode and applies bFileHasBothMarks; false when it cannot open.
+// True when the last part of the path is a name that Windows takes for a device at any
+// path: CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 and the like, in any letter case, with
+// or without an extension.
+bool bNamesDevice(const char* szPath);
+
+// Opens an INF file for reading in text mode; null when it cannot be opened.  A device
+// name is never opened: reading a serial port (COM1, AUX) waits for input that may
+// never come, and an INF file is never a device.
+FILE* pOpenInfText(const char* szPath);
+
+// Opens the path with pOpenInfText and applies bFileHasBothMarks; false when it cannot
+// be opened.
 bool bPathHasBothMarks(const char* szPath, const InfMark& markA, const InfMark& markB);

@@ -66,7 +66,10 @@ void vLocateSetupProgram()
         bCopyText(gState.szSetupFolder, sizeof gState.szSetupFolder, szModule);
         return;
     }
-    if (!bJoinText(gState.szSetupFolder, sizeof gState.szSetupFolder, szModule, kSetupSubFolder))
+    // A program whose path in the sub-folder does not fit a path cannot be looked for,
+    // let alone started: that is the folder's length, not a missing file.
+    if (!bJoinText(gState.szSetupFolder, sizeof gState.szSetupFolder, szModule, kSetupSubFolder) ||
+        strlen(gState.szSetupFolder) + strlen(gState.szSetupProgram) >= PATH_CAPACITY)
         vFatal(kMsgFolderTooLong, EXIT_TEXT_TOO_LONG);
     if (bFileExists(gState.szSetupFolder, gState.szSetupProgram))
         return;

@@ -52,4 +52,22 @@ TEST(InfPieces, LongLinesSplitIntoPiecesOf127)
     EXPECT_TRUE(HasBoth(second + "{4d36e972-e325-11ce-bfc1-08002be10318}\n", kVendor, kNetClass));
 }
 
+// A name that Windows takes for a device is never opened as an INF file.
+TEST(InfPieces, DeviceNamesAreNeverOpened)
+{
+    struct Case { const char* path; bool device; } cases[] = {
+        { "COM1", true }, { "C:\\disk\\com9.inf", true }, { "A:\\aux", true },
+        { "C:\\disk\\Lpt1.INF", true }, { "C:\\disk\\CON", true }, { "prn.x.y", true },
+        { "nul", true }, { "C:\\disk\\COM1 .inf", true }, { "COM1:", true },
+        { "C:/disk/conin$", true }, { "CLOCK$.inf", true },
+        { "COM0", false }, { "COM10", false }, { "COMX", false }, { "LPT", false },
+        { "C:\\CON\\NIC.INF", false },   // a folder of that name is no device
+        { "CONSOLE.INF", false }, { "xcon.inf", false }, { "NIC.INF", false }, { "", false },
+        { "C:\\disk\\", false },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(bNamesDevice(c.path), c.device) << "path: " << c.path;
+    EXPECT_EQ(pOpenInfText("NUL"), nullptr);
+}
+
 }  // namespace
