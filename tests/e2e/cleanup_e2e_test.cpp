@@ -3,6 +3,7 @@
 // and names whose path reaches the end of the path buffer.  Runs in the shared test
 // prefix, so every run makes the setup program fail: no restart question is asked.
 #include "harness.h"
+#include "testroot.h"
 #include "launcher_texts.h"
 #include "nicdisk.h"
 
@@ -191,7 +192,7 @@ class Cleanup : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = "C:\\nictest\\Cleanup." + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root = harness::TestRoot();
         harness::RemoveTree(root);
         disk = root + "\\disk\\";
         harness::MakeDirs(disk);

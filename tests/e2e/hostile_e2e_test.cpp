@@ -19,6 +19,7 @@
 //   hostile_nicprop_test  the library's rows: quoted lists, long lists, 100 properties,
 //                       1,000-digit texts, short argument arrays
 #include "harness.h"
+#include "testroot.h"
 #include "launcher_texts.h"
 #include "nicdisk.h"
 
@@ -232,7 +233,7 @@ class Hostile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = "C:\\nictest\\Hostile." + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        root = harness::TestRoot();
         Reset(root + "\\disk\\");
     }
 

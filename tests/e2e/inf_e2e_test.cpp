@@ -3,6 +3,7 @@
 // copes with hostile, locked, huge and over-long INF files and real INF files of other
 // vendors.
 #include "harness.h"
+#include "testroot.h"
 #include "launcher_texts.h"
 #include "nicdisk.h"
 
@@ -119,11 +120,7 @@ class InfE2e : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = std::string("C:\\nictest\\") + info->test_suite_name() + "." + info->name();
-        for (char& c : root)
-            if (c == '/')
-                c = '_';
+        root = harness::TestRoot();
         disk = root + "\\disk\\";
         Clean();
     }

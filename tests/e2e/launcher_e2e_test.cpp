@@ -2,6 +2,7 @@
 // setup program, the command line and folder that program receives, the messages and
 // their buttons, the exit code, and the setup log.
 #include "harness.h"
+#include "testroot.h"
 #include "launcher_texts.h"
 #include "nicdisk.h"
 
@@ -28,11 +29,7 @@ class Launcher : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = std::string("C:\\nictest\\") + info->test_suite_name() + "." + info->name();
-        for (char& c : root)
-            if (c == '/')
-                c = '_';
+        root = harness::TestRoot();
         harness::RemoveTree(root);
         disk = root + "\\disk\\";
         harness::MakeDirs(disk);

@@ -3,6 +3,7 @@
 // the driver double): which adapters it accepts, its log entries, the exact requests
 // and port accesses it makes, the driver service's life across runs, and its cost.
 #include "harness.h"
+#include "testroot.h"
 #include "launcher_texts.h"
 #include "nicdisk.h"
 #include "pcibus.h"
@@ -70,8 +71,7 @@ class Presence : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = std::string("C:\\nictest\\presence.") + info->name();
+        root = harness::TestRoot();
         Reset();
     }
 

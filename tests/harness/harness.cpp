@@ -132,9 +132,18 @@ RunResult Run(const RunOptions& options)
     std::vector<char> commandLine(options.commandLine.begin(), options.commandLine.end());
     commandLine.push_back('\0');
     DWORD flags = options.beforeResume ? CREATE_SUSPENDED : 0;
-    result.started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                                    options.currentFolder.empty() ? nullptr : options.currentFolder.c_str(),
-                                    &startup, &process) != FALSE;
+    // Under load, wine now and then refuses a process start with ERROR_INTERNAL_ERROR
+    // (1359) that a second try a moment later does not see; that is wine's, not ours.
+    const int kStartTries = 3;
+    const DWORD kStartRetryMs = 200;
+    for (int iTry = 0; iTry < kStartTries; ++iTry) {
+        result.started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                                        options.currentFolder.empty() ? nullptr : options.currentFolder.c_str(),
+                                        &startup, &process) != FALSE;
+        if (result.started || GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+        Sleep(kStartRetryMs);
+    }
     for (const auto& variable : saved)
         SetEnvironmentVariableA(variable.first.c_str(), variable.second.empty() ? nullptr : variable.second.c_str());
     if (!result.started) {

@@ -4,6 +4,8 @@
 // Windows, creates files with paths of 260 characters, so the refused ones exist.)
 #include "launcher.h"
 
+#include "harness.h"
+
 #include <gtest/gtest.h>
 
 #include <stdio.h>
@@ -23,20 +25,6 @@ const std::string kValidInf = "ClassGUID={4d36e972-e325-11ce-bfc1-08002be10318}\
                               "[MANUF]\n%NIC% = NIC.ndi, PCI\\VEN_1106&DEV_3065\n";
 
 int gFatalCalls;
-
-std::string ReadText(const std::string& path)
-{
-    std::string text;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return text;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, got);
-    fclose(file);
-    return text;
-}
 
 void WriteText(const std::string& path, const std::string& text)
 {
@@ -114,7 +102,7 @@ protected:
     static std::vector<std::string> LogLines()
     {
         std::vector<std::string> lines;
-        std::string text = ReadText(kLogPath);
+        std::string text = harness::ReadFileText(kLogPath);
         for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
             lines.push_back(text.substr(start, end - start));
         return lines;
