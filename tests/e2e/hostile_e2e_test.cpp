@@ -323,24 +323,14 @@ protected:
         }
     }
 
-    // What the stand-in setup program recorded: "cmdline=..." and "cwd=...".
+    // What the stand-in setup program recorded: "cmdline", "cwd" or "exit".
     std::string Recorded(const std::string& key)
     {
-        for (const std::string& line : harness::SplitLines(harness::ReadFileText(root + "\\record.txt")))
-            if (line.rfind(key + "=", 0) == 0)
-                return line.substr(key.size() + 1);
-        return "(not run)";
+        return launcher_texts::Recorded(root + "\\record.txt", key);
     }
 
     // The log without the presence check's entries, which presence_e2e_test checks.
-    static Lines LogLines()
-    {
-        Lines lines;
-        for (const std::string& line : harness::SplitLines(harness::ReadFileText(kLogPath)))
-            if (!IsPresenceEntry(line))
-                lines.push_back(line);
-        return lines;
-    }
+    static Lines LogLines() { return launcher_texts::LogWithoutPresenceEntries(); }
 
     std::string root;
     std::string disk;

@@ -81,24 +81,14 @@ protected:
         return result;
     }
 
-    // What the stand-in setup program recorded: "cmdline=..." and "cwd=...".
+    // What the stand-in setup program recorded: "cmdline", "cwd" or "exit".
     std::string Recorded(const std::string& key)
     {
-        for (const std::string& line : harness::SplitLines(harness::ReadFileText(root + "\\record.txt")))
-            if (line.rfind(key + "=", 0) == 0)
-                return line.substr(key.size() + 1);
-        return "(not run)";
+        return launcher_texts::Recorded(root + "\\record.txt", key);
     }
 
     // The log without the presence check's entries, which presence_e2e_test checks.
-    static std::vector<std::string> LogLines()
-    {
-        std::vector<std::string> lines;
-        for (const std::string& line : harness::SplitLines(harness::ReadFileText(kLogPath)))
-            if (!launcher_texts::IsPresenceEntry(line))
-                lines.push_back(line);
-        return lines;
-    }
+    static std::vector<std::string> LogLines() { return launcher_texts::LogWithoutPresenceEntries(); }
 
     std::string root;
     std::string disk;

@@ -1,7 +1,11 @@
 // The texts that nicstart writes, as the end-to-end tests expect them: the entries of
-// its setup log and the restart questions.  One copy for every test that reads them.
+// its setup log and the restart questions, and the readers of the log and of the
+// stand-in setup program's record.  One copy for every test that reads them.
 #pragma once
+#include "harness.h"
+
 #include <string>
+#include <vector>
 
 namespace launcher_texts {
 
@@ -21,6 +25,26 @@ const char kAskRemove[] =
 inline bool IsPresenceEntry(const std::string& line)
 {
     return line.rfind("PCI_REG_", 0) == 0 || line.rfind("bCheckDevice", 0) == 0;
+}
+
+// The setup log's lines without the presence check's entries.
+inline std::vector<std::string> LogWithoutPresenceEntries()
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : harness::SplitLines(harness::ReadFileText(kLogPath)))
+        if (!IsPresenceEntry(line))
+            lines.push_back(line);
+    return lines;
+}
+
+// What the stand-in setup program recorded in its record file under `key` ("cmdline",
+// "cwd", "exit"), or "(not run)".
+inline std::string Recorded(const std::string& recordPath, const std::string& key)
+{
+    for (const std::string& line : harness::SplitLines(harness::ReadFileText(recordPath)))
+        if (line.rfind(key + "=", 0) == 0)
+            return line.substr(key.size() + 1);
+    return "(not run)";
 }
 
 }  // namespace launcher_texts
