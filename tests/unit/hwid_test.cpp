@@ -318,6 +318,8 @@ TEST(HardwareIDs, ScanningReadsWholeWordsAndNumbers)
 // Other vendors' INF files: none is valid for either dialect, none yields an entry.
 TEST(HardwareIDs, RealInfFilesOfOtherVendors)
 {
+    if (std::string(NIC_REAL_INFS_DIR).empty())
+        GTEST_SKIP() << "the shared folder with the real INF files is absent";
     int files = 0;
     for (const auto& found : std::filesystem::directory_iterator(NIC_REAL_INFS_DIR)) {
         std::string path = found.path().string();
