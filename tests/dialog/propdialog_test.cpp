@@ -1,6 +1,7 @@
 // The Advanced property dialog, driven through ShowProp of the real nicprop.dll: the
 // template, set-up and switching, the three value editors, OK and Cancel.
 #include "dialogdriver.h"
+#include "iatpatch.h"
 #include "propdialog_ids.h"
 
 #include <gtest/gtest.h>
@@ -481,6 +482,45 @@ TEST(PropertyDialog, EmptyPropertyList)
         EXPECT_TRUE(dialog.Result());
         EXPECT_EQ(dialog.ResultText(), c.result);
     }
+}
+
+INT_PTR gDialogFailure;
+
+INT_PTR WINAPI FailingDialogBoxParamA(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM)
+{
+    return gDialogFailure;
+}
+
+// A dialog that cannot be created (DialogBoxParamA gives -1, or 0 for an invalid owner)
+// never ran: ShowProp fails with the text by which the INF script knows it, and neither
+// the list nor a cancel comes back.
+TEST(PropertyDialog, DialogThatCannotBeCreatedFailsWithItsText)
+{
+    dialogtest::ShowPropFn pfnShowProp = dialogtest::LoadShowProp();
+    ASSERT_NE(pfnShowProp, nullptr);
+    HMODULE hLibrary = GetModuleHandleA("nicprop.dll");
+    std::vector<std::string> args = ShowPropArgs({ { "a", "1", "0,1", "Off,On", "enum" } });
+    std::vector<char*> argPointers;
+    for (std::string& arg : args)
+        argPointers.push_back(&arg[0]);
+    for (INT_PTR failure : { static_cast<INT_PTR>(-1), static_cast<INT_PTR>(0) }) {
+        SCOPED_TRACE(failure);
+        gDialogFailure = failure;
+        void* pReal = harness::PatchImport(hLibrary, "user32.dll", "DialogBoxParamA",
+                                           reinterpret_cast<void*>(FailingDialogBoxParamA));
+        ASSERT_NE(pReal, nullptr);
+        LPSTR pszResult = nullptr;
+        BOOL bResult = pfnShowProp(static_cast<DWORD>(argPointers.size()), argPointers.data(), &pszResult);
+        harness::PatchImport(hLibrary, "user32.dll", "DialogBoxParamA", pReal);
+        EXPECT_FALSE(bResult);
+        ASSERT_NE(pszResult, nullptr);
+        EXPECT_STREQ(pszResult, "ERROR_SHOW_PROPERTY_UI");
+    }
+    // With the real call back in place, the dialog opens again.
+    DialogSession dialog(args);
+    ASSERT_TRUE(dialog.Open());
+    dialog.Finish(IDCANCEL);
+    EXPECT_EQ(dialog.ResultText(), kCancelled);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // I/O, served by the port emulator) and on the NT path (the PCIPEEK driver, served by
 // the driver double): which adapters it accepts, its log entries, the exact requests
 // and port accesses it makes, the driver service's life across runs, and its cost.
+#include "faults.h"
 #include "harness.h"
 #include "testroot.h"
 #include "launcher_texts.h"
@@ -112,6 +113,8 @@ protected:
         options.environment = { { "NICTEST_RECORD", Record() }, { "NICTEST_EXIT", "0" } };
         if (relay != nullptr)
             relay->Prepare(options);
+        if (!faults.empty())
+            harness::FailImports(options, faults);
         RunResult result = harness::RunOnBus(version, options, bus, failures, accesses);
         EXPECT_TRUE(result.started) << "error " << result.startError;
         EXPECT_FALSE(result.timedOut);
@@ -146,6 +149,7 @@ protected:
     std::string root;
     std::string disk;
     harness::RelayTrace* relay = nullptr;
+    std::string faults;   // calls of nicstart made to fail, for harness::FailImports
 };
 
 struct InstallCase {
@@ -493,6 +497,55 @@ TEST_F(Presence, NtPathPlatformCallsOnAFirstAndASecondRun)
         };
         expected.insert(expected.end(), rest.begin(), rest.end());
         ExpectCalls(harness::RelayTrace::OwnCalls(trace.Calls()), expected);
+    }
+    relay = nullptr;
+}
+
+// A driver service that cannot be set up or opened fails the check, even with a
+// matching adapter in the machine and the driver left running by an earlier run; what
+// was opened is closed, and nothing is asked of the device.  A call made to fail does
+// not show in the trace.
+TEST_F(Presence, DriverThatCannotBeReachedFailsTheCheck)
+{
+    harness::RelayTrace trace("advapi32.OpenSCManagerA;advapi32.CreateServiceA;advapi32.OpenServiceA;"
+                              "advapi32.StartServiceA;advapi32.CloseServiceHandle;kernel32.CreateFileA;"
+                              "kernel32.WriteFile;kernel32.ReadFile;kernel32.CloseHandle");
+    if (!trace.Available())
+        GTEST_SKIP() << "no relay trace outside CTest's wine-run wrapper";
+    const PciBus bus = BusOf({ Adapter(0, 1) });
+    LayOutDisk("win2k");
+    ASSERT_TRUE(FoundAdapter(RunNicstart("win2k", "", bus)));
+    ASSERT_TRUE(harness::DriverRunning(harness::kPcipeek));
+
+    const ExpectedCall openManager = { "OpenSCManagerA", { "0", "0", "F003F" }, "$manager" };
+    const ExpectedCall serviceExists = { "CreateServiceA", { "$manager", "*", "*", "*", "*", "*", "*", "*", "*", "*",
+                                                             "*", "*", "*" }, "0" };
+    const ExpectedCall openService = { "OpenServiceA", { "$manager", "PCIPEEK", "F01FF" }, "$service" };
+    const ExpectedCall closeService = { "CloseServiceHandle", { "$service" }, "1" };
+    const ExpectedCall closeManager = { "CloseServiceHandle", { "$manager" }, "1" };
+    const ExpectedCall alreadyRunning = { "StartServiceA", { "$service", "0", "0" }, "0" };
+    struct Case {
+        const char* faults;
+        std::vector<ExpectedCall> calls;
+    } cases[] = {
+        { "OpenSCManagerA=5", {} },
+        { "CreateServiceA=5", { openManager, closeManager } },
+        { "StartServiceA=5", { openManager, serviceExists, openService, closeService, closeManager } },
+        { "CreateFileA=2", { openManager, serviceExists, openService, alreadyRunning, closeService, closeManager } },
+    };
+    relay = &trace;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.faults);
+        Reset();
+        LayOutDisk("win2k");
+        trace.Calls();
+        faults = c.faults;
+        EXPECT_FALSE(FoundAdapter(RunNicstart("win2k", "", bus)));
+        faults.clear();
+        EXPECT_TRUE(PresenceLog().empty());
+        std::vector<harness::RelayCall> calls = harness::RelayTrace::OwnCalls(trace.Calls());
+        EXPECT_EQ(calls.size(), c.calls.size());
+        ExpectCalls(calls, c.calls);
     }
     relay = nullptr;
 }

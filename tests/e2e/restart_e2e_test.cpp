@@ -4,6 +4,7 @@
 // between the log's end entry and the restart.  ExitWindowsEx ends the processes of the
 // prefix it runs in, so this program runs only in a throw-away copy of the test prefix
 // (tests/e2e/run-in-prefix-copy), never in the shared one.
+#include "faults.h"
 #include "harness.h"
 #include "launcher_texts.h"
 #include "nicdisk.h"
@@ -28,7 +29,8 @@ const char kLogInfReading[] = "GetHardwareID ";
 
 // The functions whose calls the relay trace shows, and the channels for nicstart.
 const char kRelayInclude[] = "kernel32.Sleep;advapi32.OpenProcessToken;advapi32.LookupPrivilegeValueA;"
-                             "advapi32.AdjustTokenPrivileges;user32.ExitWindowsEx;msvcrt.fopen";
+                             "advapi32.AdjustTokenPrivileges;kernel32.CloseHandle;user32.ExitWindowsEx;"
+                             "msvcrt.fopen";
 const char kTraceChannels[] = "+pid,+timestamp,+relay,+server";
 
 const char kSleepBeforeRestart[] = "00001388";          // 5000 ms
@@ -127,6 +129,7 @@ struct Case {
     std::vector<int> answers;
     const char* message;        // the one box shown, or nullptr
     Restart restart;
+    const char* faults = nullptr;   // nicstart's calls made to fail (harness::FailImports)
 };
 
 class Restarts : public ::testing::Test {
@@ -170,6 +173,8 @@ protected:
                                 { "NICTEST_EXIT", std::to_string(c.setupExitCode) },
                                 { "WINEDEBUG", kTraceChannels } };
         options.answers = c.answers;
+        if (c.faults != nullptr)
+            harness::FailImports(options, c.faults);
         harness::RunResult result = harness::RunOnBus(c.version, options, harness::PciBus().Add(harness::PciFunction()));
         EXPECT_TRUE(result.started && !result.timedOut);
         WaitForEndSession();
@@ -180,6 +185,10 @@ protected:
             if (!ParseCall(line, call) || call.process != result.processId)
                 continue;
             mainThread = call.thread;
+            // Handles closed before the restart's wait are the run's, not the restart's.
+            bool restarting = !traced.calls.empty() && traced.calls.back().function != "user32.exitwindowsex";
+            if (call.function == "kernel32.closehandle" && !restarting)
+                continue;
             if (call.function != "msvcrt.fopen") {
                 traced.calls.push_back(call);
             } else if (call.arguments.size() == 2 && call.arguments[0].find("_nicstart.log") != std::string::npos &&
@@ -230,7 +239,7 @@ void ExpectRestartCalls(const Case& c, const Traced& traced)
         expected.push_back("kernel32.sleep");
     if (c.restart == RESTART_NT)
         expected.insert(expected.end(), { "advapi32.openprocesstoken", "advapi32.lookupprivilegevaluea",
-                                          "advapi32.adjusttokenprivileges" });
+                                          "advapi32.adjusttokenprivileges", "kernel32.closehandle" });
     if (c.restart != NO_RESTART)
         expected.push_back("user32.exitwindowsex");
     std::vector<std::string> got;
@@ -255,6 +264,7 @@ void ExpectRestartCalls(const Case& c, const Traced& traced)
     const Call& open = traced.calls[1];
     const Call& lookup = traced.calls[2];
     const Call& adjust = traced.calls[3];
+    const Call& close = traced.calls[4];
     EXPECT_EQ(open.arguments.size() == 3 ? open.arguments[0] : "", "ffffffffffffffff") << "the current process";
     EXPECT_EQ(Dword(open, 1), static_cast<unsigned long>(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY)) << "token access";
     ASSERT_EQ(lookup.arguments.size(), 3u);
@@ -265,6 +275,7 @@ void ExpectRestartCalls(const Case& c, const Traced& traced)
     EXPECT_EQ(Dword(adjust, 3), 0ul) << "previous state buffer length";
     EXPECT_EQ(Dword(adjust, 4), 0ul) << "previous state";
     EXPECT_EQ(Dword(adjust, 5), 0ul) << "return length";
+    EXPECT_EQ(close.arguments, std::vector<std::string>{ adjust.arguments[0] }) << "the token is closed";
     ASSERT_EQ(traced.privilegeRequests.size(), 1u) << "adjust_token_privileges requests of nicstart";
     char handle[16];
     snprintf(handle, sizeof handle, "%04lx", Dword(adjust, 0));
@@ -316,6 +327,39 @@ TEST_F(Restarts, WhichRunsRestartAndHow)
             received.replace(0, 2, "  ");
         std::vector<std::string> record = harness::SplitLines(harness::ReadFileText(root + "\\record.txt"));
         EXPECT_EQ(record.empty() ? "" : record[0], "cmdline=" + disk + c.program + " " + received);
+    }
+}
+
+// A token call that is refused is not reported: the restart is still asked for, and
+// the run ends as it would have (on a real machine ExitWindowsEx then fails without the
+// privilege).  The calls after the refused one are left out; an opened token is closed.
+TEST_F(Restarts, RefusedTokenCallStillAsksForTheRestart)
+{
+    struct TokenCase {
+        Case run;
+        std::vector<std::string> calls;   // from the wait to ExitWindowsEx; a failed call does not show
+    } cases[] = {
+        { { "nt40", "INSTNT4.EXE", "-b", 0, {}, nullptr, RESTART_NT, "OpenProcessToken=5" },
+          { "kernel32.sleep", "user32.exitwindowsex" } },
+        { { "win2k", "INST2K.EXE", "-b", 0, {}, nullptr, RESTART_NT, "LookupPrivilegeValueA=1313" },
+          { "kernel32.sleep", "advapi32.openprocesstoken", "kernel32.closehandle", "user32.exitwindowsex" } },
+        { { "winxp", "INST2K.EXE", "-b", 0, {}, nullptr, RESTART_NT, "AdjustTokenPrivileges=5" },
+          { "kernel32.sleep", "advapi32.openprocesstoken", "advapi32.lookupprivilegevaluea", "kernel32.closehandle",
+            "user32.exitwindowsex" } },
+    };
+    for (const TokenCase& c : cases) {
+        SCOPED_TRACE(std::string(c.run.version) + " " + c.run.faults);
+        Traced traced;
+        harness::RunResult result = RunNicstart(c.run, traced);
+        EXPECT_EQ(result.exitCode, 0u);
+        EXPECT_TRUE(result.boxes.empty());
+        std::vector<std::string> got;
+        for (const Call& call : traced.calls)
+            got.push_back(call.function);
+        ASSERT_EQ(got, c.calls);
+        EXPECT_EQ(Dword(traced.calls.back(), 0), static_cast<unsigned long>(EWX_REBOOT)) << "ExitWindowsEx flags";
+        EXPECT_TRUE(traced.privilegeRequests.empty());
+        EXPECT_NE(harness::ReadFileText(kLogPath).find(kLogEnd), std::string::npos);
     }
 }
 

@@ -68,7 +68,10 @@ RunResult RunWithPortEmulator(RunOptions options, const PciBus& bus, std::vector
     options.environment.push_back({ "NICTEST_PCIBUS", busPath });
     options.environment.push_back({ "NICTEST_PORTLOG", accesses != nullptr ? logPath : "" });
     std::string dll = PortEmulatorImage();
-    options.beforeResume = [dll](const PROCESS_INFORMATION& process) { return InjectDll(process, dll); };
+    auto previous = options.beforeResume;
+    options.beforeResume = [dll, previous](const PROCESS_INFORMATION& process) {
+        return InjectDll(process, dll) && (!previous || previous(process));
+    };
     RunResult result = Run(options);
     if (accesses != nullptr)
         *accesses = ReadAccessLog(logPath);

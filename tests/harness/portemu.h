@@ -23,7 +23,8 @@ struct PortAccess {
 std::string PortEmulatorImage();
 
 // harness::Run with the emulator serving `bus`.  When `accesses` is given, it receives
-// every port access the program made, in order.
+// every port access the program made, in order.  A beforeResume that `options` holds
+// runs after the emulator is loaded.
 RunResult RunWithPortEmulator(RunOptions options, const PciBus& bus,
                               std::vector<PortAccess>* accesses = nullptr);
 
