@@ -5,6 +5,8 @@
 #include "testroot.h"
 #include "launcher_texts.h"
 #include "nicdisk.h"
+#include "relay.h"
+#include "relay_expect.h"
 
 #include <gtest/gtest.h>
 
@@ -75,6 +77,8 @@ protected:
         options.environment = { { "NICTEST_RECORD", root + "\\record.txt" },
                                 { "NICTEST_EXIT", std::to_string(setupExitCode) } };
         options.answers = answers;
+        if (relay != nullptr)
+            relay->Prepare(options);
         RunResult result = harness::RunOnBus(version, options, harness::PciBus().Add(harness::PciFunction()));
         EXPECT_TRUE(result.started) << "error " << result.startError;
         EXPECT_FALSE(result.timedOut);
@@ -92,6 +96,7 @@ protected:
 
     std::string root;
     std::string disk;
+    harness::RelayTrace* relay = nullptr;
 };
 
 void ExpectOneBox(const RunResult& result, const std::string& text, const std::string& buttons)
@@ -130,6 +135,38 @@ TEST_F(Launcher, EachWindowsFamilyRunsItsOwnSetupProgram)
             log.insert(log.begin() + 2, kLogSampleNt4IDs, kLogSampleNt4IDs + 6);
         EXPECT_EQ(LogLines(), log);
     }
+}
+
+// The exact calls behind the box and the program start: no owner window and no icon;
+// no inherited handles, no creation flags, the launcher's own environment, and the
+// setup folder as the program's current folder.
+TEST_F(Launcher, MessageBoxAndSetupProgramStartArguments)
+{
+    harness::RelayTrace trace("user32.MessageBoxA;kernel32.CreateProcessA");
+    if (!trace.Available())
+        GTEST_SKIP() << "no relay trace outside CTest's wine-run wrapper";
+    relay = &trace;
+    struct Case { const char* version; const char* program; int answer; const char* text; const char* type; const char* result; };
+    const Case cases[] = {
+        { "win2k", "INST2K.EXE", IDOK, "The installation is Completed", "0", "1" },
+        { "win98", "INST9X.EXE", IDNO, kAskInstall, "4", "7" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        harness::RemoveTree(root);
+        LayOutDisk(c.program);
+        trace.Calls();
+        RunResult result = RunNicstart(c.version, "", 0, { c.answer });
+        EXPECT_EQ(result.exitCode, 0u);
+        std::vector<harness::RelayCall> calls = harness::RelayTrace::OwnCalls(trace.Calls());
+        EXPECT_EQ(calls.size(), 2u);
+        const std::string program = disk + c.program;
+        ExpectCalls(calls, {
+            { "CreateProcessA", { program, program + " ", "0", "0", "0", "0", "0", disk, "*", "*" }, "1" },
+            { "MessageBoxA", { "0", c.text, "NicStart", c.type }, c.result },
+        });
+    }
+    relay = nullptr;
 }
 
 TEST_F(Launcher, UnrecognisedWindowsFindsNoSetupProgram)

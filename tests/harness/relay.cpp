@@ -79,10 +79,15 @@ std::string RelayCall::Text(size_t index) const
     if (open == std::string::npos || close == open)
         return "(no text)";
     std::string text;
+    // Wine writes a line feed, a carriage return and a tab as \n, \r and \t, and puts a
+    // backslash before a quote or a backslash.
     for (size_t i = open + 1; i < close; i++) {
-        if (raw[i] == '\\' && i + 1 < close)
-            i++;
-        text += raw[i];
+        char c = raw[i];
+        if (c == '\\' && i + 1 < close) {
+            c = raw[++i];
+            c = c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+        }
+        text += c;
     }
     return text;
 }
