@@ -3,18 +3,11 @@
 // the disk again.  Driver files are left alone.
 #include "launcher.h"
 
-#include "infstore.h"
-#include "setuplog.h"
-#include "textutil.h"
+#include "core/cleanup.h"
+#include "core/setuplog.h"
+#include "core/infpieces.h"
 
 namespace {
-
-const char kInfExtension[] = ".inf";
-
-const InfStore* pRunningStore()
-{
-    return pFindInfStore(gState.bWin9x, gState.bWinNT4, gState.bWin2K);
-}
 
 bool bReadBaseFolder(InfStoreBase eBase, char* szBase, UINT uCapacity)
 {
@@ -33,42 +26,33 @@ void vDeleteStoredInf(const char* szPath)
     SetLastError(ERROR_SUCCESS);
     DeleteFileA(szPath);
     DWORD dwError = GetLastError();
-    if (gState.bWin2K)
+    if (gState.pFamily->bCleanupLogs)
         vWriteLog("vDeleteInfFile DeleteFile----------%d", static_cast<int>(dwError));
 }
 
-// The search pattern also admits names whose generated short name ends in .INF, such
-// as oem1.info; those are no stored INF files.  A name whose path does not fit the
-// buffer is passed over: its shortened path would name another file.
+// A name whose path does not fit the buffer is passed over: its shortened path would
+// name another file.
 void vCleanFoundFile(const InfStore& store, const char* szBase, const char* szName)
 {
     char szPath[PATH_CAPACITY];
-    if (!bEndsWithNoCase(szName, kInfExtension) ||
+    if (!bIsInfName(szName) ||
         !bStoredInfPath(szPath, sizeof szPath, store, szBase, szName))
         return;
-    if (gState.bWin2K)
+    if (gState.pFamily->bCleanupLogs)
         vWriteLog("vDeleteInfFile----------%s", szPath);
-    if (bIsAdapterInf(szPath))
+    if (bStoredInfMatches(store, szPath))
         vDeleteStoredInf(szPath);
 }
 
 }  // namespace
 
-bool bIsAdapterInf(const char* szPath)
-{
-    const InfStore* pStore = pRunningStore();
-    return pStore != nullptr && bStoredInfMatches(*pStore, szPath);
-}
-
 void vDeleteInfFile()
 {
-    const InfStore* pStore = pRunningStore();
-    if (pStore == nullptr)
-        return;
+    const InfStore& store = gState.pFamily->store;
     char szBase[PATH_CAPACITY];
     char szPattern[PATH_CAPACITY];
-    if (!bReadBaseFolder(pStore->eBase, szBase, sizeof szBase) ||
-        !bStorePattern(szPattern, sizeof szPattern, *pStore, szBase))
+    if (!bReadBaseFolder(store.eBase, szBase, sizeof szBase) ||
+        !bStorePattern(szPattern, sizeof szPattern, store, szBase))
         return;
 
     WIN32_FIND_DATAA fdFound;
@@ -76,7 +60,7 @@ void vDeleteInfFile()
     if (hFind == INVALID_HANDLE_VALUE)
         return;
     do {
-        vCleanFoundFile(*pStore, szBase, fdFound.cFileName);
+        vCleanFoundFile(store, szBase, fdFound.cFileName);
     } while (FindNextFileA(hFind, &fdFound));
     FindClose(hFind);
 }

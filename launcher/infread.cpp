@@ -3,32 +3,26 @@
 // that the presence check matches.  The text rules live in hwid.cpp.
 #include "launcher.h"
 
-#include "hwid.h"
-#include "setuplog.h"
-#include "textutil.h"
+#include "core/identity.h"
+#include "core/infpieces.h"
+#include "core/infread.h"
+#include "core/setuplog.h"
+#include "core/textutil.h"
 
 namespace {
 
-const char kInfPattern[] = "*.inf";
-const char kInfExtension[] = ".inf";
+const char kInfPattern[] = "*" INF_EXTENSION;
 const char kMsgTwoValidInfs[] = "There are more than two Valid INF files! \nProgram exit!";
 
 const char kLogHardwareID[] = "GetHardwareID ----------";
 // A path that does not fit is refused whole, never shortened.
 const char kLogTooLong[] = "%s path too long ----------%s%s";
 
-InfDialect eRunningDialect()
-{
-    return gState.bWinNT4 ? INF_NT4_SCRIPT : INF_DEVICE;
-}
-
 // One listed entry: skipped unless it is an INF name and a valid INF file.  A second
 // valid one ends the run, since the disk is then ambiguous.
 void vConsiderListedFile(const char* szFolder, const char* szName, char* szFound, HANDLE hSearch)
 {
-    // FindFirstFileA also matches a name whose generated short alias ends in .INF,
-    // such as x.info.
-    if (!bEndsWithNoCase(szName, kInfExtension) || !bIsValidInf(szFolder, szName))
+    if (!bIsInfName(szName) || !bIsValidInf(szFolder, szName))
         return;
     if (szFound[0] != '\0') {
         FindClose(hSearch);
@@ -46,7 +40,7 @@ bool bIsValidInf(const char* szFolder, const char* szFile)
         vWriteLog(kLogTooLong, "bIsValidInf", szFolder, szFile);
         return false;
     }
-    return bInfFileIsValid(szPath, eRunningDialect());
+    return bInfFileIsValid(szPath, gState.pFamily->eDialect);
 }
 
 // The pattern and a found name have the room of the folder texts, so that every folder
@@ -84,7 +78,7 @@ void GetHardwareID(const char* szFolder, const char* szFile)
         return;
     }
     HwidList list;
-    vReadHardwareIDs(szPath, eRunningDialect(), vWriteLog, &list);
+    vReadHardwareIDs(szPath, gState.pFamily->eDialect, vWriteLog, &list);
     gState.iIMIDsize = list.iCount;
     gState.aszInfModalID = list.aszEntries;
 }

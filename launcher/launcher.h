@@ -1,13 +1,10 @@
 // nicstart: the state that every part of the launcher reads and writes, and the
 // operations that the main flow calls.  One instance of the state lives for the run.
 #pragma once
-#include <windows.h>
+#include "capacities.h"
+#include "core/family.h"
 
-enum {
-    PATH_CAPACITY = 260,      // folder and file texts
-    NAME_CAPACITY = 256,      // setup program name, application path, command line
-    HWID_CAPACITY = 256       // one entry of the hardware-ID list
-};
+#include <windows.h>
 
 // The launcher's exit codes.  Every message box it shows ends the process except the
 // completion message and the restart question.
@@ -18,12 +15,13 @@ enum {
     EXIT_TEXT_TOO_LONG = 3       // a path or the command line exceeded its buffer
 };
 
-enum OsType { OS_UNKNOWN = 0, OS_WIN9X = 1, OS_WINNT4 = 2, OS_WIN2K = 3 };
-
+// The flags say which family runs, as the log and the record name it; what the parts do
+// differently on that family they read from its row.
 struct LauncherState {
     bool bWin9x;
     bool bWinNT4;
     bool bWin2K;
+    const WindowsFamily* pFamily;           // the running family's row; null when unknown
     char szSetupProgram[NAME_CAPACITY];
     char szSetupFolder[PATH_CAPACITY];
     char szApplicationPath[NAME_CAPACITY];
@@ -37,7 +35,7 @@ struct LauncherState {
     STARTUPINFOA siSetup;
     PROCESS_INFORMATION piSetup;
     int iIMIDsize;                          // entries in aszInfModalID
-    char (*aszInfModalID)[HWID_CAPACITY];   // hardware-ID list, read from the INF file
+    char (*aszInfModalID)[HWID_ENTRY_CAPACITY];   // hardware-ID list, read from the INF file
 };
 
 extern LauncherState gState;
@@ -45,9 +43,6 @@ extern LauncherState gState;
 #define NICSTART_CAPTION "NicStart"
 
 // Main flow.
-int iRunLauncher(const char* szArguments);
-int iGetOsType();
-bool bFileExists(const char* szFolder, const char* szName);
 void vFatal(const char* szText, UINT uExitCode);
 
 // INF discovery and hardware-ID reading.
@@ -63,7 +58,6 @@ bool bCheckDevice(DWORD dwFunction);
 
 // Uninstall clean-up of the stored INF copies.
 void vDeleteInfFile();
-bool bIsAdapterInf(const char* szPath);
 
 // Restart of Windows.
 void vRestartWindows();

@@ -5,9 +5,10 @@
 
 #include "entry.h"
 #include "format.h"
-#include "options.h"
-#include "setuplog.h"
-#include "textutil.h"
+#include "core/identity.h"
+#include "core/options.h"
+#include "core/setuplog.h"
+#include "core/textutil.h"
 
 #include <string.h>
 
@@ -15,9 +16,7 @@ LauncherState gState;
 
 namespace {
 
-const char* const kSetupPrograms[] = { "", "INST9X.EXE", "INSTNT4.EXE", "INST2K.EXE" };
 const char kSetupSubFolder[] = "nicstart\\";
-const char kNt4InfFile[] = "oemsetup.inf";
 const DWORD kRestartDelayMs = 5000;
 
 const char kLogStart[] = "//--------------------Start--------------------//";
@@ -43,13 +42,24 @@ const char kMsgCommandTooLong[] =
     "The command line is too long. The setup program accepts at most 255 characters.";
 const char kMsgInfOptionTooLong[] = "The value of -d or -f is too long.";
 
-const size_t kDriveRootLength = 3;  // "D:\"
-
 void vMessage(const char* szText, UINT uType, int* piAnswer = nullptr)
 {
     int iAnswer = MessageBoxA(nullptr, szText, NICSTART_CAPTION, uType);
     if (piAnswer != nullptr)
         *piAnswer = iAnswer;
+}
+
+bool bFileExists(const char* szFolder, const char* szName)
+{
+    char szPath[PATH_CAPACITY];
+    if (szName[0] == '\0' || !bJoinText(szPath, sizeof szPath, szFolder, szName))
+        return false;
+    WIN32_FIND_DATAA fdFound;
+    HANDLE hFind = FindFirstFileA(szPath, &fdFound);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(hFind);
+    return true;
 }
 
 void vLocateSetupProgram()
@@ -92,7 +102,7 @@ void vFormatCommandLine(const char* szArguments)
 }
 
 // The INF folder (-d, else the setup folder, always ending in a backslash) and the INF
-// file name (-f; on NT 4.0 always "oemsetup.inf", which its INF file must be called).
+// file name (-f, unless the family always uses one name: NT 4.0's "oemsetup.inf").
 void vResolveInfOptions(const char* szArguments)
 {
     if (bHasOption(szArguments, "-d")) {
@@ -108,8 +118,8 @@ void vResolveInfOptions(const char* szArguments)
     if (bHasOption(szArguments, "-f") &&
         !bOptionValue(szArguments, "-f", gState.szInfFile, sizeof gState.szInfFile))
         vFatal(kMsgInfOptionTooLong, EXIT_TEXT_TOO_LONG);
-    if (gState.bWinNT4)
-        bCopyText(gState.szInfFile, sizeof gState.szInfFile, kNt4InfFile);
+    if (gState.pFamily->szInfFile != nullptr)
+        bCopyText(gState.szInfFile, sizeof gState.szInfFile, gState.pFamily->szInfFile);
 }
 
 // A named valid INF file is used as it is; otherwise discovery tries the INF folder,
@@ -119,18 +129,12 @@ void vResolveInfFile()
 {
     if (gState.szInfFile[0] != '\0' && bIsValidInf(gState.szInfFolder, gState.szInfFile))
         return;
-    if (bFindInfFile(gState.szInfFolder))
-        return;
-    vCutLastFolder(gState.szInfFolder);
-    if (bFindInfFile(gState.szInfFolder))
-        return;
-    vCutLastFolder(gState.szInfFolder);
-    if (bFindInfFile(gState.szInfFolder))
-        return;
-    if (strlen(gState.szInfFolder) > kDriveRootLength)
-        gState.szInfFolder[kDriveRootLength] = '\0';
-    if (bFindInfFile(gState.szInfFolder))
-        return;
+    for (int iTry = 0; iTry < INF_TRIES; ++iTry) {
+        if (iTry > 0)
+            vNextInfTryFolder(gState.szInfFolder, iTry);
+        if (bFindInfFile(gState.szInfFolder))
+            return;
+    }
     vFatal(kMsgNoInf, EXIT_DONE);
 }
 
@@ -155,7 +159,7 @@ void vRunSetupProgram()
 
 void vReportCompletion()
 {
-    if (gState.bWin2K) {
+    if (gState.pFamily->eAfterSetup == AFTER_SETUP_BOX) {
         vMessage(gState.bUninstall ? kMsgUninstalled : kMsgInstalled, MB_OK);
         return;
     }
@@ -165,39 +169,6 @@ void vReportCompletion()
         gState.bRestart = true;
 }
 
-}  // namespace
-
-void vFatal(const char* szText, UINT uExitCode)
-{
-    vMessage(szText, MB_OK);
-    ExitProcess(uExitCode);
-}
-
-int iGetOsType()
-{
-    const DWORD dwWin9xFamily = 0x80000000;
-    DWORD dwVersion = GetVersion();
-    DWORD dwMajor = LOBYTE(LOWORD(dwVersion));
-    if (dwVersion & dwWin9xFamily)
-        return dwMajor >= 4 ? OS_WIN9X : OS_UNKNOWN;
-    if (dwMajor == 4)
-        return OS_WINNT4;
-    return dwMajor == 5 ? OS_WIN2K : OS_UNKNOWN;
-}
-
-bool bFileExists(const char* szFolder, const char* szName)
-{
-    char szPath[PATH_CAPACITY];
-    if (szName[0] == '\0' || !bJoinText(szPath, sizeof szPath, szFolder, szName))
-        return false;
-    WIN32_FIND_DATAA fdFound;
-    HANDLE hFind = FindFirstFileA(szPath, &fdFound);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(hFind);
-    return true;
-}
-
 int iRunLauncher(const char* szArguments)
 {
     vWriteLog(kLogStart);
@@ -205,11 +176,15 @@ int iRunLauncher(const char* szArguments)
     gState.siSetup.cb = sizeof gState.siSetup;  // 68 in the shipped 32-bit build
     memset(&gState.piSetup, 0, sizeof gState.piSetup);
 
-    int iOsType = iGetOsType();
+    int iOsType = iOsTypeFromVersion(GetVersion());
     gState.bWin9x = iOsType == OS_WIN9X;
     gState.bWinNT4 = iOsType == OS_WINNT4;
     gState.bWin2K = iOsType == OS_WIN2K;
-    bCopyText(gState.szSetupProgram, sizeof gState.szSetupProgram, kSetupPrograms[iOsType]);
+    gState.pFamily = pFindFamily(iOsType);
+    // An unknown family has no setup program, so the run ends at its search, before any
+    // part reads the family's row.
+    if (gState.pFamily != nullptr)
+        bCopyText(gState.szSetupProgram, sizeof gState.szSetupProgram, gState.pFamily->szSetupProgram);
 
     vLocateSetupProgram();
     vFormatCommandLine(szArguments);
@@ -255,6 +230,14 @@ int iRunLauncher(const char* szArguments)
         vRestartWindows();
     }
     return EXIT_DONE;
+}
+
+}  // namespace
+
+void vFatal(const char* szText, UINT uExitCode)
+{
+    vMessage(szText, MB_OK);
+    ExitProcess(uExitCode);
 }
 
 int iLauncherMain(const char* szCommandLine)

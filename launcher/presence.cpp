@@ -4,11 +4,11 @@
 // and starts the pcipeek driver and asks it for each function's configuration space.
 #include "launcher.h"
 
-#include "adaptermatch.h"
-#include "setuplog.h"
+#include "core/presence.h"
+#include "core/setuplog.h"
 
-static_assert(sizeof *gState.aszInfModalID == MATCH_ENTRY_CAPACITY, "the matcher walks the launcher's own list");
-static_assert(sizeof gState.szSetupFolder == DRIVER_PATH_CAPACITY, "driver paths are path buffers");
+static_assert(sizeof *gState.aszInfModalID == HWID_ENTRY_CAPACITY, "the matcher walks the launcher's own list");
+static_assert(sizeof gState.szSetupFolder == PATH_CAPACITY, "the driver's source is joined to the setup folder");
 
 namespace {
 

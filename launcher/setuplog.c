@@ -1,4 +1,4 @@
-#include "setuplog.h"
+#include "core/setuplog.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -7,7 +7,7 @@
 void vWriteLog(const char* szFormat, ...)
 {
     char szLine[LOG_LINE_CAPACITY];
-    char szPath[LOG_PATH_CAPACITY];
+    char szPath[PATH_CAPACITY];
     memset(szLine, 0, sizeof szLine);
     memset(szPath, 0, sizeof szPath);
 

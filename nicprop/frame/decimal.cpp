@@ -9,7 +9,7 @@ const size_t kExponentAllZero = 32;  // 10^n holds the factor 2^n: from n = 32 o
 
 // Two's-complement view of a wrapped 32-bit result, written out so that no signed
 // overflow (undefined in C++) happens on the way.
-int32_t iFromBits(uint32_t uBits)
+int32_t FromBits(uint32_t uBits)
 {
     return uBits <= INT32_MAX ? static_cast<int32_t>(uBits)
                               : -static_cast<int32_t>(~uBits) - 1;
@@ -17,12 +17,12 @@ int32_t iFromBits(uint32_t uBits)
 
 // The leading digit's exponent: the count of powers of ten not greater than the value,
 // stopping at 10, minus one.  Signed, a negative value gives -1 at once: no digits.
-int32_t iLeadingExponent(uint32_t uValue, bool bSigned)
+int32_t LeadingExponent(uint32_t uValue, bool bSigned)
 {
     int32_t k = 0;
     while (k < kMaxDigits) {
         int32_t iPower = PowerOfTen(k);
-        bool bNotGreater = bSigned ? iPower <= iFromBits(uValue)
+        bool bNotGreater = bSigned ? iPower <= FromBits(uValue)
                                    : static_cast<uint32_t>(iPower) <= uValue;
         if (!bNotGreater)
             break;
@@ -31,7 +31,7 @@ int32_t iLeadingExponent(uint32_t uValue, bool bSigned)
     return k - 1;
 }
 
-bool bWriteDigits(uint32_t uValue, int32_t iExponent, char* szDest, size_t uCapacity)
+bool WriteDigits(uint32_t uValue, int32_t iExponent, char* szDest, size_t uCapacity)
 {
     if (uCapacity == 0)
         return false;
@@ -58,7 +58,7 @@ int32_t PowerOfTen(int32_t n)
     uint32_t uResult = 1;
     for (int32_t i = 0; i < n && uResult != 0; ++i)
         uResult *= 10u;
-    return iFromBits(uResult);
+    return FromBits(uResult);
 }
 
 int32_t DecimalToInt(const char* szText)
@@ -74,20 +74,20 @@ int32_t DecimalToInt(const char* szText)
         uint32_t uDigit = static_cast<uint32_t>(iCode) - 48u;
         uSum += uDigit * static_cast<uint32_t>(PowerOfTen(iExponent));
     }
-    return iFromBits(uSum);
+    return FromBits(uSum);
 }
 
 bool IntToDecimal(int32_t iValue, char* szDest, size_t uCapacity)
 {
     if (iValue == 0)
-        return bWriteDigits(0, 0, szDest, uCapacity);
+        return WriteDigits(0, 0, szDest, uCapacity);
     uint32_t uValue = static_cast<uint32_t>(iValue);
-    return bWriteDigits(uValue, iLeadingExponent(uValue, true), szDest, uCapacity);
+    return WriteDigits(uValue, LeadingExponent(uValue, true), szDest, uCapacity);
 }
 
 bool UnsignedToDecimal(uint32_t uValue, char* szDest, size_t uCapacity)
 {
     if (uValue == 0)
-        return bWriteDigits(0, 0, szDest, uCapacity);
-    return bWriteDigits(uValue, iLeadingExponent(uValue, false), szDest, uCapacity);
+        return WriteDigits(0, 0, szDest, uCapacity);
+    return WriteDigits(uValue, LeadingExponent(uValue, false), szDest, uCapacity);
 }

@@ -33,7 +33,7 @@ char RevIdText[5];
 
 // GetSystemDirectoryA gives the length without NUL, or the size it would need when the
 // buffer is too small, or 0 on failure: each but a fitting length refuses the path.
-bool bDriverPath(char* szPath)
+bool GetDriverPath(char* szPath)
 {
     UINT uLength = GetSystemDirectoryA(szPath, kPathSize);
     if (uLength == 0 || uLength >= kPathSize || uLength + sizeof kDriverFile > kPathSize)
@@ -60,7 +60,7 @@ const char* ExchangeWithDevice(const PciHeaderRequest& request, PciHeaderReply* 
 
 // The service stays registered and running after the call: a later call finds it
 // registered (1073) and running (1056) and uses it as it is.
-SC_HANDLE hOpenDriverService(SC_HANDLE hManager, const char* szDriverPath)
+SC_HANDLE OpenDriverService(SC_HANDLE hManager, const char* szDriverPath)
 {
     SC_HANDLE hService = CreateServiceA(hManager, kServiceName, kServiceName, SERVICE_ALL_ACCESS,
                                         SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START,
@@ -74,7 +74,7 @@ SC_HANDLE hOpenDriverService(SC_HANDLE hManager, const char* szDriverPath)
 const char* ReadThroughService(SC_HANDLE hManager, const char* szDriverPath,
                                const PciHeaderRequest& request, PciHeaderReply* pReply)
 {
-    SC_HANDLE hService = hOpenDriverService(hManager, szDriverPath);
+    SC_HANDLE hService = OpenDriverService(hManager, szDriverPath);
     if (hService == nullptr)
         return kFailText;
     const char* szFailure = kFailText;
@@ -84,7 +84,7 @@ const char* ReadThroughService(SC_HANDLE hManager, const char* szDriverPath,
     return szFailure;
 }
 
-uint32_t uLittleEndian32(const uint8_t* pbyAt)
+uint32_t LittleEndian32(const uint8_t* pbyAt)
 {
     return static_cast<uint32_t>(pbyAt[0]) | static_cast<uint32_t>(pbyAt[1]) << 8 |
            static_cast<uint32_t>(pbyAt[2]) << 16 | static_cast<uint32_t>(pbyAt[3]) << 24;
@@ -104,7 +104,7 @@ const char* ReadPciHeader(DWORD dwCount, LPSTR aszArgs[], PciHeaderReply* pReply
     memset(pReply, 0, sizeof *pReply);
 
     char szDriverPath[kPathSize];
-    if (!bDriverPath(szDriverPath))
+    if (!GetDriverPath(szDriverPath))
         return kFailText;
     SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (hManager == nullptr)
@@ -120,7 +120,7 @@ BOOL WINAPI GetSubID(DWORD dwCount, LPSTR aszArgs[], LPSTR* pszResult)
     const char* szFailure = ReadPciHeader(dwCount, aszArgs, &reply);
     if (szFailure != nullptr)
         return ReturnText(pszResult, szFailure, FALSE);
-    UnsignedToDecimal(uLittleEndian32(reply.abyHeader + kSubsystemOffset), SubIdText, sizeof SubIdText);
+    UnsignedToDecimal(LittleEndian32(reply.abyHeader + kSubsystemOffset), SubIdText, sizeof SubIdText);
     return ReturnText(pszResult, SubIdText, TRUE);
 }
 

@@ -8,7 +8,7 @@ const char kViewer[] = "\\winhlp32 ";
 
 }  // namespace
 
-bool bBuildHelpCommand(const char* szSystemDirectory, const char* szHelpFile, UiString* pCommand)
+bool BuildHelpCommand(const char* szSystemDirectory, const char* szHelpFile, UiString* pCommand)
 {
     size_t uDirectory = strlen(szSystemDirectory);
     if (uDirectory >= HELP_DIRECTORY_CAPACITY - (sizeof kViewer - 1)) {

@@ -9,4 +9,4 @@ enum { HELP_DIRECTORY_CAPACITY = 256 };   // the system directory and "\winhlp32
 // *pCommand = the command line.  The help argument may have any length.  False when
 // the directory and "\winhlp32 " together take more than 255 characters, or memory
 // runs out: the viewer is then not started, rather than a cut-off program path.
-bool bBuildHelpCommand(const char* szSystemDirectory, const char* szHelpFile, UiString* pCommand);
+bool BuildHelpCommand(const char* szSystemDirectory, const char* szHelpFile, UiString* pCommand);

@@ -47,7 +47,7 @@ const EditorLayout kEditorLayouts[] = {
 // Line 0 of an edit control, at most uMaxLength characters.  EM_GETLINE takes the
 // buffer's size in its first WORD and copies without a terminator, so the count it
 // returns is all that can be trusted.
-void vReadEditLine(HWND hEdit, WORD wMaxLength, char* szText, size_t uCapacity)
+void ReadEditLine(HWND hEdit, WORD wMaxLength, char* szText, size_t uCapacity)
 {
     if (uCapacity <= wMaxLength || uCapacity < sizeof(WORD)) {
         szText[0] = '\0';
@@ -61,7 +61,7 @@ void vReadEditLine(HWND hEdit, WORD wMaxLength, char* szText, size_t uCapacity)
 }
 
 // The text of one list box entry, read through a buffer sized to it.
-bool bReadListEntry(HWND hList, int iIndex, UiString* pText)
+bool ReadListEntry(HWND hList, int iIndex, UiString* pText)
 {
     LRESULT lLength = SendMessageA(hList, LB_GETTEXTLEN, static_cast<WPARAM>(iIndex), 0);
     if (lLength == LB_ERR)
@@ -76,14 +76,14 @@ bool bReadListEntry(HWND hList, int iIndex, UiString* pText)
     return bRead;
 }
 
-int32_t iHeldBound(int32_t iBound)
+int32_t HeldBound(int32_t iBound)
 {
     if (iBound < kLowestBound)
         return kLowestBound;
     return iBound > kHighestBound ? kHighestBound : iBound;
 }
 
-void vCheck(HWND hButton, bool bChecked)
+void SetCheck(HWND hButton, bool bChecked)
 {
     SendMessageA(hButton, BM_SETCHECK, bChecked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
@@ -93,8 +93,8 @@ void vCheck(HWND hButton, bool bChecked)
 PropertyDialog::PropertyDialog()
     : UiDialog(IDD_PROPERTY_DIALOG, nullptr),
       PrevListIndex(-1), SpinMax(0), SpinMin(0), PropIdx(0),
-      m_hPropList(nullptr), m_hValueCombo(nullptr), m_hHexEdit(nullptr), m_hNotPresentLabel(nullptr),
-      m_hSpinEdit(nullptr), m_hSpin(nullptr), m_hPresentRadio(nullptr), m_hNotPresentRadio(nullptr)
+      PropListWnd(nullptr), ValueComboWnd(nullptr), HexEditWnd(nullptr), NotPresentLabelWnd(nullptr),
+      SpinEditWnd(nullptr), SpinWnd(nullptr), PresentRadioWnd(nullptr), NotPresentRadioWnd(nullptr)
 {
 }
 
@@ -126,18 +126,18 @@ void PropertyDialog::OnPaint(UiMessage&)
 void PropertyDialog::OnShowWindow(UiMessage& message)
 {
     Default(message);
-    m_hPropList = Control(IDC_PROP_LIST);
-    m_hValueCombo = Control(IDC_VALUE_COMBO);
-    m_hHexEdit = Control(IDC_HEX_EDIT);
-    m_hNotPresentLabel = Control(IDC_NOT_PRESENT_LABEL);
-    m_hSpinEdit = Control(IDC_SPIN_EDIT);
-    m_hSpin = Control(IDC_SPIN);
-    m_hPresentRadio = Control(IDC_PRESENT_RADIO);
-    m_hNotPresentRadio = Control(IDC_NOT_PRESENT_RADIO);
-    SendMessageA(m_hHexEdit, EM_LIMITTEXT, kHexEditLimit, 0);
-    SendMessageA(m_hSpinEdit, EM_LIMITTEXT, kSpinEditLimit, 0);
+    PropListWnd = Control(IDC_PROP_LIST);
+    ValueComboWnd = Control(IDC_VALUE_COMBO);
+    HexEditWnd = Control(IDC_HEX_EDIT);
+    NotPresentLabelWnd = Control(IDC_NOT_PRESENT_LABEL);
+    SpinEditWnd = Control(IDC_SPIN_EDIT);
+    SpinWnd = Control(IDC_SPIN);
+    PresentRadioWnd = Control(IDC_PRESENT_RADIO);
+    NotPresentRadioWnd = Control(IDC_NOT_PRESENT_RADIO);
+    SendMessageA(HexEditWnd, EM_LIMITTEXT, kHexEditLimit, 0);
+    SendMessageA(SpinEditWnd, EM_LIMITTEXT, kSpinEditLimit, 0);
     FillPropertyList();
-    SendMessageA(m_hPropList, LB_SETCURSEL, 0, 0);
+    SendMessageA(PropListWnd, LB_SETCURSEL, 0, 0);
     LoadSelectedProperty(true);
 }
 
@@ -145,10 +145,10 @@ void PropertyDialog::FillPropertyList()
 {
     TextSpan span;
     UiString name;
-    for (int i = 1; bLocateListItem(PropList.Text(), i, &span); ++i) {
+    for (int i = 1; LocateListItem(PropList.Text(), i, &span); ++i) {
         if (!name.Assign(PropList.Text() + span.uStart, span.uLength))
             return;
-        SendMessageA(m_hPropList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.Text()));
+        SendMessageA(PropListWnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.Text()));
     }
 }
 
@@ -157,8 +157,8 @@ void PropertyDialog::ShowEditor(const char* szType)
     for (const EditorLayout& layout : kEditorLayouts) {
         if (strcmp(layout.szType, szType) != 0)
             continue;
-        HWND ahControls[VALUE_CONTROLS] = { m_hValueCombo, m_hHexEdit, m_hNotPresentLabel,
-                                            m_hPresentRadio, m_hNotPresentRadio, m_hSpinEdit, m_hSpin };
+        HWND ahControls[VALUE_CONTROLS] = { ValueComboWnd, HexEditWnd, NotPresentLabelWnd,
+                                            PresentRadioWnd, NotPresentRadioWnd, SpinEditWnd, SpinWnd };
         for (int i = 0; i < VALUE_CONTROLS; ++i)
             ShowWindow(ahControls[i], layout.abShow[i] ? SW_SHOW : SW_HIDE);
     }
@@ -167,33 +167,33 @@ void PropertyDialog::ShowEditor(const char* szType)
 // With no property to show, no value control is shown either, the radios included.
 void PropertyDialog::HideEditors()
 {
-    HWND ahControls[VALUE_CONTROLS] = { m_hValueCombo, m_hHexEdit, m_hNotPresentLabel,
-                                        m_hPresentRadio, m_hNotPresentRadio, m_hSpinEdit, m_hSpin };
+    HWND ahControls[VALUE_CONTROLS] = { ValueComboWnd, HexEditWnd, NotPresentLabelWnd,
+                                        PresentRadioWnd, NotPresentRadioWnd, SpinEditWnd, SpinWnd };
     for (HWND hControl : ahControls)
         ShowWindow(hControl, SW_HIDE);
 }
 
 void PropertyDialog::LoadSelectedProperty(bool bTrace)
 {
-    int iSelected = static_cast<int>(SendMessageA(m_hPropList, LB_GETCURSEL, 0, 0));
-    if (iSelected == LB_ERR || !bReadListEntry(m_hPropList, iSelected, &PrevProp)) {
+    int iSelected = static_cast<int>(SendMessageA(PropListWnd, LB_GETCURSEL, 0, 0));
+    if (iSelected == LB_ERR || !ReadListEntry(PropListWnd, iSelected, &PrevProp)) {
         HideEditors();
         return;
     }
     PropIdx = FindListItem(PropList.Text(), PrevProp.Text());
-    PrevListIndex = static_cast<int>(SendMessageA(m_hPropList, LB_GETCURSEL, 0, 0));
+    PrevListIndex = static_cast<int>(SendMessageA(PropListWnd, LB_GETCURSEL, 0, 0));
     UiString type;
     GetListItem(DisplayTypeList.Text(), PropIdx, &type);
     PrevPropType = type;
     UiString value;
     GetListItem(KeyValueList.Text(), PropIdx, &value);
     if (bTrace) {
-        vTraceLine("PrevProp = %s\n", PrevProp.Text());
-        vTraceLine("PropIdx = %d\n", PropIdx);
-        vTraceLine("PrevListIndex = %d\n", PrevListIndex);
-        vTraceLine("Current Display Type = %s\n", type.Text());
-        vTraceLine("PrevPropType = %s\n", PrevPropType.Text());
-        vTraceLine("Current Key Value = %s\n", value.Text());
+        TraceLine("PrevProp = %s\n", PrevProp.Text());
+        TraceLine("PropIdx = %d\n", PropIdx);
+        TraceLine("PrevListIndex = %d\n", PrevListIndex);
+        TraceLine("Current Display Type = %s\n", type.Text());
+        TraceLine("PrevPropType = %s\n", PrevPropType.Text());
+        TraceLine("Current Key Value = %s\n", value.Text());
     }
     if (type.Equals(kTypeEdit)) {
         LoadEditValue(value.Text());
@@ -201,7 +201,7 @@ void PropertyDialog::LoadSelectedProperty(bool bTrace)
         UiString keyItem;
         GetListItem(ComboKeyList.Text(), PropIdx, &keyItem);
         if (bTrace)
-            vTraceLine("Combo Key List = %s\n", keyItem.Text());
+            TraceLine("Combo Key List = %s\n", keyItem.Text());
         if (type.Equals(kTypeInt))
             LoadIntRange(keyItem.Text(), value.Text(), bTrace);
         else if (type.Equals(kTypeEnum))
@@ -215,29 +215,29 @@ void PropertyDialog::LoadSelectedProperty(bool bTrace)
 void PropertyDialog::LoadEditValue(const char* szValue)
 {
     bool bPresent = strcmp(szValue, NOT_PRESENT) != 0;
-    vCheck(m_hNotPresentRadio, !bPresent);
-    vCheck(m_hPresentRadio, bPresent);
+    SetCheck(NotPresentRadioWnd, !bPresent);
+    SetCheck(PresentRadioWnd, bPresent);
     if (bPresent)
-        SetWindowTextA(m_hHexEdit, szValue);
-    EnableWindow(m_hHexEdit, bPresent ? TRUE : FALSE);
+        SetWindowTextA(HexEditWnd, szValue);
+    EnableWindow(HexEditWnd, bPresent ? TRUE : FALSE);
 }
 
 void PropertyDialog::LoadIntRange(const char* szKeyItem, const char* szValue, bool bTrace)
 {
     TextSpan lower, upper;
-    vSplitRange(szKeyItem, &lower, &upper);
+    SplitRange(szKeyItem, &lower, &upper);
     UiString lowerText, upperText;
     lowerText.Assign(szKeyItem + lower.uStart, lower.uLength);
     upperText.Assign(szKeyItem + upper.uStart, upper.uLength);
     if (bTrace) {
-        vTraceLine("Spin Min = %s\n", lowerText.Text());
-        vTraceLine("Spin Max = %s\n", upperText.Text());
+        TraceLine("Spin Min = %s\n", lowerText.Text());
+        TraceLine("Spin Max = %s\n", upperText.Text());
     }
-    int32_t iLower = iHeldBound(DecimalToInt(lowerText.Text()));
-    int32_t iUpper = iHeldBound(DecimalToInt(upperText.Text()));
-    SendMessageA(m_hSpin, UDM_SETRANGE, 0, MAKELPARAM(iUpper, iLower));
-    SendMessageA(m_hSpin, UDM_SETPOS, 0, MAKELPARAM(LOWORD(DecimalToInt(szValue)), 0));
-    LRESULT lRange = SendMessageA(m_hSpin, UDM_GETRANGE, 0, 0);
+    int32_t iLower = HeldBound(DecimalToInt(lowerText.Text()));
+    int32_t iUpper = HeldBound(DecimalToInt(upperText.Text()));
+    SendMessageA(SpinWnd, UDM_SETRANGE, 0, MAKELPARAM(iUpper, iLower));
+    SendMessageA(SpinWnd, UDM_SETPOS, 0, MAKELPARAM(LOWORD(DecimalToInt(szValue)), 0));
+    LRESULT lRange = SendMessageA(SpinWnd, UDM_GETRANGE, 0, 0);
     SpinMin = static_cast<short>(HIWORD(lRange));
     SpinMax = static_cast<short>(LOWORD(lRange));
 }
@@ -246,13 +246,13 @@ void PropertyDialog::LoadEnumChoices(const char* szKeyItem, const char* szValue)
 {
     UiString textItem;
     GetListItem(ComboTextList.Text(), PropIdx, &textItem);
-    SendMessageA(m_hValueCombo, CB_RESETCONTENT, 0, 0);
+    SendMessageA(ValueComboWnd, CB_RESETCONTENT, 0, 0);
     UiString field;
     for (int k = 0; GetField(textItem.Text(), k, &field); ++k)
-        SendMessageA(m_hValueCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(field.Text()));
+        SendMessageA(ValueComboWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(field.Text()));
     for (int k = 0; GetField(szKeyItem, k, &field); ++k) {
         if (field.Equals(szValue)) {
-            SendMessageA(m_hValueCombo, CB_SETCURSEL, static_cast<WPARAM>(k), 0);
+            SendMessageA(ValueComboWnd, CB_SETCURSEL, static_cast<WPARAM>(k), 0);
             break;
         }
     }
@@ -260,21 +260,21 @@ void PropertyDialog::LoadEnumChoices(const char* szKeyItem, const char* szValue)
 
 // Stores a number typed into the spin edit of the int property on screen.  False when
 // it is out of range: the message is shown and the property stays on screen.
-bool PropertyDialog::bSaveTypedInt()
+bool PropertyDialog::SaveTypedInt()
 {
     if (!PrevPropType.Equals(kTypeInt))
         return true;
     char szText[LINE_CAPACITY];
-    vReadEditLine(m_hSpinEdit, kSpinReadLength, szText, sizeof szText);
+    ReadEditLine(SpinEditWnd, kSpinReadLength, szText, sizeof szText);
     int32_t iValue = DecimalToInt(szText);
     if (iValue < SpinMin || iValue > SpinMax) {
-        SendMessageA(m_hPropList, LB_SETCURSEL, static_cast<WPARAM>(PrevListIndex), 0);
+        SendMessageA(PropListWnd, LB_SETCURSEL, static_cast<WPARAM>(PrevListIndex), 0);
         char szMessage[RANGE_MESSAGE_CAPACITY];
         iFormatText(szMessage, sizeof szMessage, kRangeMessage, SpinMin, SpinMax);
         MessageBoxA(Window(), szMessage, kRangeCaption, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    if (bAllDigits(szText))
+    if (AllDigits(szText))
         StoreValue(szText);
     return true;
 }
@@ -287,12 +287,12 @@ void PropertyDialog::StoreValue(const char* szValue)
 
 void PropertyDialog::ReadHexValue(char* szText, size_t uCapacity)
 {
-    vReadEditLine(m_hHexEdit, kHexReadLength, szText, uCapacity);
+    ReadEditLine(HexEditWnd, kHexReadLength, szText, uCapacity);
 }
 
 void PropertyDialog::OnSelchangePropList(UiMessage&)
 {
-    if (bSaveTypedInt())
+    if (SaveTypedInt())
         LoadSelectedProperty(false);
 }
 
@@ -300,27 +300,27 @@ void PropertyDialog::OnSelchangeValueCombo(UiMessage&)
 {
     UiString keyItem, value, chosen;
     GetListItem(ComboKeyList.Text(), PropIdx, &keyItem);
-    int iChoice = static_cast<int>(SendMessageA(m_hValueCombo, CB_GETCURSEL, 0, 0));
+    int iChoice = static_cast<int>(SendMessageA(ValueComboWnd, CB_GETCURSEL, 0, 0));
     GetListItem(KeyValueList.Text(), PropIdx, &value);
-    if (bEnumValueForKey(value.Text(), keyItem.Text(), iChoice, &chosen))
+    if (EnumValueForKey(value.Text(), keyItem.Text(), iChoice, &chosen))
         StoreValue(chosen.Text());
 }
 
 void PropertyDialog::OnPresentClicked(UiMessage&)
 {
-    vCheck(m_hNotPresentRadio, false);
-    vCheck(m_hPresentRadio, true);
-    EnableWindow(m_hHexEdit, TRUE);
+    SetCheck(NotPresentRadioWnd, false);
+    SetCheck(PresentRadioWnd, true);
+    EnableWindow(HexEditWnd, TRUE);
     char szText[LINE_CAPACITY];
     ReadHexValue(szText, sizeof szText);
-    StoreValue(szHexValueToStore(szText));
+    StoreValue(HexValueToStore(szText));
 }
 
 void PropertyDialog::OnNotPresentClicked(UiMessage&)
 {
-    vCheck(m_hNotPresentRadio, true);
-    vCheck(m_hPresentRadio, false);
-    EnableWindow(m_hHexEdit, FALSE);
+    SetCheck(NotPresentRadioWnd, true);
+    SetCheck(PresentRadioWnd, false);
+    EnableWindow(HexEditWnd, FALSE);
     StoreValue(NOT_PRESENT);
 }
 
@@ -328,8 +328,8 @@ void PropertyDialog::OnChangeHexEdit(UiMessage&)
 {
     char szText[LINE_CAPACITY];
     ReadHexValue(szText, sizeof szText);
-    StoreValue(szHexValueToStore(szText));
-    vTraceLine("New Reg = %s\n", KeyValueList.Text());
+    StoreValue(HexValueToStore(szText));
+    TraceLine("New Reg = %s\n", KeyValueList.Text());
 }
 
 // The position comes from the notification, not from the spin edit's text; the control
@@ -337,7 +337,7 @@ void PropertyDialog::OnChangeHexEdit(UiMessage&)
 void PropertyDialog::OnDeltaposSpin(UiMessage& message)
 {
     const NMUPDOWN* pChange = reinterpret_cast<const NMUPDOWN*>(message.lParam);
-    LRESULT lRange = SendMessageA(m_hSpin, UDM_GETRANGE, 0, 0);
+    LRESULT lRange = SendMessageA(SpinWnd, UDM_GETRANGE, 0, 0);
     int iLower = static_cast<short>(HIWORD(lRange));
     int iUpper = static_cast<short>(LOWORD(lRange));
     int iPosition = pChange->iPos + pChange->iDelta;
@@ -353,7 +353,7 @@ void PropertyDialog::OnDeltaposSpin(UiMessage& message)
 
 void PropertyDialog::OnOK()
 {
-    if (bSaveTypedInt())
+    if (SaveTypedInt())
         UiDialog::OnOK();
 }
 
@@ -365,6 +365,6 @@ void PropertyDialog::OnHelp(UiMessage&)
     if (uLength == 0 || uLength >= sizeof szDirectory)
         return;
     UiString command;
-    if (bBuildHelpCommand(szDirectory, HelpFile.Text(), &command))
+    if (BuildHelpCommand(szDirectory, HelpFile.Text(), &command))
         WinExec(command.Text(), SW_SHOW);
 }

@@ -33,14 +33,14 @@ protected:
     const UiNotifyEntry* NotifyTable() const override;
 
 private:
-    HWND m_hPropList;
-    HWND m_hValueCombo;
-    HWND m_hHexEdit;
-    HWND m_hNotPresentLabel;
-    HWND m_hSpinEdit;
-    HWND m_hSpin;
-    HWND m_hPresentRadio;
-    HWND m_hNotPresentRadio;
+    HWND PropListWnd;
+    HWND ValueComboWnd;
+    HWND HexEditWnd;
+    HWND NotPresentLabelWnd;
+    HWND SpinEditWnd;
+    HWND SpinWnd;
+    HWND PresentRadioWnd;
+    HWND NotPresentRadioWnd;
 
     void OnPaint(UiMessage& message);
     void OnShowWindow(UiMessage& message);
@@ -59,7 +59,7 @@ private:
     void LoadEditValue(const char* szValue);
     void LoadIntRange(const char* szKeyItem, const char* szValue, bool bTrace);
     void LoadEnumChoices(const char* szKeyItem, const char* szValue);
-    bool bSaveTypedInt();
+    bool SaveTypedInt();
     void StoreValue(const char* szValue);
     void ReadHexValue(char* szText, size_t uCapacity);
 };

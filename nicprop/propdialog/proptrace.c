@@ -3,7 +3,7 @@
 #include <stdarg.h>
 #include <stdio.h>
 
-void vTraceLine(const char* szFormat, ...)
+void TraceLine(const char* szFormat, ...)
 {
     va_list args;
     va_start(args, szFormat);

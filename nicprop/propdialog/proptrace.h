@@ -7,7 +7,7 @@
 extern "C" {
 #endif
 
-void vTraceLine(const char* szFormat, ...);
+void TraceLine(const char* szFormat, ...);
 
 #ifdef __cplusplus
 }

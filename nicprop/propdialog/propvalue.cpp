@@ -8,29 +8,29 @@ const char NOT_PRESENT[HEX_VALUE_LENGTH + 1] = "000000000000";
 
 namespace {
 
-bool bIsHexDigit(char c)
+bool IsHexDigit(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
 }  // namespace
 
-bool bIsHexValue(const char* szText)
+bool IsHexValue(const char* szText)
 {
     if (strlen(szText) != HEX_VALUE_LENGTH)
         return false;
     for (size_t i = 0; i < HEX_VALUE_LENGTH; ++i)
-        if (!bIsHexDigit(szText[i]))
+        if (!IsHexDigit(szText[i]))
             return false;
     return true;
 }
 
-const char* szHexValueToStore(const char* szText)
+const char* HexValueToStore(const char* szText)
 {
-    return bIsHexValue(szText) ? szText : NOT_PRESENT;
+    return IsHexValue(szText) ? szText : NOT_PRESENT;
 }
 
-bool bAllDigits(const char* szText)
+bool AllDigits(const char* szText)
 {
     for (const char* p = szText; *p != '\0'; ++p)
         if (*p < '0' || *p > '9')
@@ -38,10 +38,10 @@ bool bAllDigits(const char* szText)
     return true;
 }
 
-bool bEnumValueForKey(const char* szValue, const char* szKeyItem, int iField, UiString* pValue)
+bool EnumValueForKey(const char* szValue, const char* szKeyItem, int iField, UiString* pValue)
 {
     TextSpan key;
-    if (!bLocateField(szKeyItem, iField, &key) || key.uLength == 0)
+    if (!LocateField(szKeyItem, iField, &key) || key.uLength == 0)
         return false;
     const char* szRest = szValue[0] != '\0' ? szValue + 1 : "";
     return pValue->Assign(szKeyItem + key.uStart, 1) && pValue->Append(szRest);

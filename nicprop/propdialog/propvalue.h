@@ -10,18 +10,18 @@ enum { HEX_VALUE_LENGTH = 12 };
 extern const char NOT_PRESENT[HEX_VALUE_LENGTH + 1];
 
 // True for exactly 12 characters, each 0-9, A-F or a-f.
-bool bIsHexValue(const char* szText);
+bool IsHexValue(const char* szText);
 
 // The text to store for what the hex edit holds: the text itself when it is a hex
 // value, NOT_PRESENT otherwise.
-const char* szHexValueToStore(const char* szText);
+const char* HexValueToStore(const char* szText);
 
 // True when every character is a decimal digit; an empty text passes.
-bool bAllDigits(const char* szText);
+bool AllDigits(const char* szText);
 
 // *pValue = the enum value after choosing field iField of the key item: szValue with
 // its first character replaced by the key's first character, its length kept.  An
 // empty value becomes the one-character key, so the item's closing quote is never
 // written over.  False when the key item has no such field, the field is empty or
 // memory runs out: the value is then to be left as it is.
-bool bEnumValueForKey(const char* szValue, const char* szKeyItem, int iField, UiString* pValue);
+bool EnumValueForKey(const char* szValue, const char* szKeyItem, int iField, UiString* pValue);

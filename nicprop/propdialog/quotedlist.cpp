@@ -26,7 +26,7 @@ QuoteWalk StartWalk(const char* szList)
 }
 
 // Moves to the next quote; false at the end of the list.
-bool bNextQuote(QuoteWalk* pWalk)
+bool NextQuote(QuoteWalk* pWalk)
 {
     const char* pQuote = strchr(pWalk->szList + pWalk->uNext, kQuote);
     if (pQuote == nullptr)
@@ -44,7 +44,7 @@ bool bNextQuote(QuoteWalk* pWalk)
 }
 
 // True right after a quote that closed an item.
-bool bAtClosingQuote(const QuoteWalk& walk)
+bool AtClosingQuote(const QuoteWalk& walk)
 {
     return !walk.bInside;
 }
@@ -61,8 +61,8 @@ int FindListItem(const char* szList, const char* szText)
 {
     size_t uLength = strlen(szText);
     QuoteWalk walk = StartWalk(szList);
-    while (bNextQuote(&walk)) {
-        if (!bAtClosingQuote(walk))
+    while (NextQuote(&walk)) {
+        if (!AtClosingQuote(walk))
             continue;
         TextSpan item = LastItem(walk);
         if (item.uLength == uLength && memcmp(szList + item.uStart, szText, uLength) == 0)
@@ -71,13 +71,13 @@ int FindListItem(const char* szList, const char* szText)
     return walk.iCount;
 }
 
-bool bLocateListItem(const char* szList, int iItem, TextSpan* pSpan)
+bool LocateListItem(const char* szList, int iItem, TextSpan* pSpan)
 {
     if (iItem < 1)
         return false;
     QuoteWalk walk = StartWalk(szList);
-    while (bNextQuote(&walk)) {
-        if (bAtClosingQuote(walk) && walk.iCount == iItem) {
+    while (NextQuote(&walk)) {
+        if (AtClosingQuote(walk) && walk.iCount == iItem) {
             *pSpan = LastItem(walk);
             return true;
         }
@@ -88,7 +88,7 @@ bool bLocateListItem(const char* szList, int iItem, TextSpan* pSpan)
 bool GetListItem(const char* szList, int iItem, UiString* pItem)
 {
     TextSpan span;
-    if (!bLocateListItem(szList, iItem, &span)) {
+    if (!LocateListItem(szList, iItem, &span)) {
         pItem->Clear();
         return true;
     }
@@ -99,7 +99,7 @@ bool SetListItem(UiString* pList, int iItem, const char* szValue)
 {
     const char* szList = pList->Text();
     TextSpan span;
-    if (!bLocateListItem(szList, iItem, &span))
+    if (!LocateListItem(szList, iItem, &span))
         return true;
     UiString result;
     if (!result.Assign(szList, span.uStart) || !result.Append(szValue) ||
@@ -109,7 +109,7 @@ bool SetListItem(UiString* pList, int iItem, const char* szValue)
     return true;
 }
 
-bool bLocateField(const char* szItem, int iField, TextSpan* pSpan)
+bool LocateField(const char* szItem, int iField, TextSpan* pSpan)
 {
     if (iField < 0)
         return false;
@@ -128,7 +128,7 @@ bool bLocateField(const char* szItem, int iField, TextSpan* pSpan)
     return false;
 }
 
-void vSplitRange(const char* szItem, TextSpan* pLower, TextSpan* pUpper)
+void SplitRange(const char* szItem, TextSpan* pLower, TextSpan* pUpper)
 {
     size_t uLength = strlen(szItem);
     const char* pComma = strchr(szItem, kFieldSeparator);
@@ -142,7 +142,7 @@ void vSplitRange(const char* szItem, TextSpan* pLower, TextSpan* pUpper)
 bool GetField(const char* szItem, int iField, UiString* pField)
 {
     TextSpan span;
-    if (!bLocateField(szItem, iField, &span)) {
+    if (!LocateField(szItem, iField, &span)) {
         pField->Clear();
         return false;
     }

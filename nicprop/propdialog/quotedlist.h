@@ -19,7 +19,7 @@ int FindListItem(const char* szList, const char* szText);
 
 // Where the text of item iItem lies.  False when the list has no such complete item:
 // iItem below 1, beyond the last item, or an item whose closing quote is missing.
-bool bLocateListItem(const char* szList, int iItem, TextSpan* pSpan);
+bool LocateListItem(const char* szList, int iItem, TextSpan* pSpan);
 
 // *pItem = the text of item iItem; a missing item gives empty text.  False only when
 // memory runs out (*pItem is then empty).
@@ -33,12 +33,12 @@ bool SetListItem(UiString* pList, int iItem, const char* szValue);
 // Field iField of an item: a field ends at a comma or at the end of the item, so empty
 // fields between commas count, a final comma opens no further field, and an empty item
 // has none.  False when the item has no such field.
-bool bLocateField(const char* szItem, int iField, TextSpan* pSpan);
+bool LocateField(const char* szItem, int iField, TextSpan* pSpan);
 
 // An int property's range item "min,max": the lower bound is the text before the first
 // comma (the whole item without one), the upper bound everything after it (empty
 // without one).
-void vSplitRange(const char* szItem, TextSpan* pLower, TextSpan* pUpper);
+void SplitRange(const char* szItem, TextSpan* pLower, TextSpan* pUpper);
 
 // *pField = field iField of the item.  False when the item has no such field or memory
 // runs out (*pField is then empty).

@@ -11,7 +11,7 @@ const UiNotifyEntry kEmptyTable[] = {
 }  // namespace
 
 UiDialog::UiDialog(int iTemplateId, HWND hParent)
-    : m_iTemplateId(iTemplateId), m_hParent(hParent), m_hWnd(nullptr), m_bPassToDefault(false)
+    : TemplateId(iTemplateId), ParentWnd(hParent), DialogWnd(nullptr), PassToDefault(false)
 {
 }
 
@@ -19,20 +19,20 @@ UiDialog::~UiDialog() {}
 
 INT_PTR UiDialog::DoModal()
 {
-    INT_PTR iResult = DialogBoxParamA(UiApp::Instance(), MAKEINTRESOURCEA(m_iTemplateId), m_hParent,
+    INT_PTR iResult = DialogBoxParamA(UiApp::Instance(), MAKEINTRESOURCEA(TemplateId), ParentWnd,
                                       DialogProc, reinterpret_cast<LPARAM>(this));
-    m_hWnd = nullptr;
+    DialogWnd = nullptr;
     return iResult;
 }
 
 HWND UiDialog::Window() const
 {
-    return m_hWnd;
+    return DialogWnd;
 }
 
 HWND UiDialog::Control(int iControlId) const
 {
-    return GetDlgItem(m_hWnd, iControlId);
+    return GetDlgItem(DialogWnd, iControlId);
 }
 
 void UiDialog::OnOK()
@@ -47,7 +47,7 @@ void UiDialog::OnCancel()
 
 void UiDialog::EndModal(INT_PTR iResult)
 {
-    EndDialog(m_hWnd, iResult);
+    EndDialog(DialogWnd, iResult);
 }
 
 const UiNotifyEntry* UiDialog::NotifyTable() const
@@ -59,9 +59,9 @@ const UiNotifyEntry* UiDialog::NotifyTable() const
 // "not handled", so the dialog manager goes on with its own processing.
 LRESULT UiDialog::Default(const UiMessage& message)
 {
-    m_bPassToDefault = true;
-    LRESULT lResult = DefDlgProcA(m_hWnd, message.uMessage, message.wParam, message.lParam);
-    m_bPassToDefault = false;
+    PassToDefault = true;
+    LRESULT lResult = DefDlgProcA(DialogWnd, message.uMessage, message.wParam, message.lParam);
+    PassToDefault = false;
     return lResult;
 }
 
@@ -100,7 +100,7 @@ INT_PTR UiDialog::Dispatch(UINT uMessage, WPARAM wParam, LPARAM lParam)
         UiMessage message = { uMessage, wParam, lParam, 0 };
         (this->*pEntry->pHandler)(message);
         if (uMessage == WM_NOTIFY)
-            SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, message.lResult);
+            SetWindowLongPtrA(DialogWnd, DWLP_MSGRESULT, message.lResult);
         return TRUE;
     }
     // Enter and Escape arrive as WM_COMMAND with IDOK and IDCANCEL and code 0, as the
@@ -119,7 +119,7 @@ INT_PTR CALLBACK UiDialog::DialogProc(HWND hWnd, UINT uMessage, WPARAM wParam, L
 {
     if (uMessage == WM_INITDIALOG) {
         UiDialog* pDialog = reinterpret_cast<UiDialog*>(lParam);
-        pDialog->m_hWnd = hWnd;
+        pDialog->DialogWnd = hWnd;
         SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
         return TRUE;
     }
@@ -127,8 +127,8 @@ INT_PTR CALLBACK UiDialog::DialogProc(HWND hWnd, UINT uMessage, WPARAM wParam, L
     UiDialog* pDialog = reinterpret_cast<UiDialog*>(GetWindowLongPtrA(hWnd, DWLP_USER));
     if (pDialog == nullptr)
         return FALSE;
-    if (pDialog->m_bPassToDefault) {
-        pDialog->m_bPassToDefault = false;
+    if (pDialog->PassToDefault) {
+        pDialog->PassToDefault = false;
         return FALSE;
     }
     return pDialog->Dispatch(uMessage, wParam, lParam);

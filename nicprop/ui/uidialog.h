@@ -59,10 +59,10 @@ protected:
     LRESULT Default(const UiMessage& message);
 
 private:
-    int m_iTemplateId;
-    HWND m_hParent;
-    HWND m_hWnd;
-    bool m_bPassToDefault;           // the next message goes to the dialog manager only
+    int TemplateId;
+    HWND ParentWnd;
+    HWND DialogWnd;
+    bool PassToDefault;           // the next message goes to the dialog manager only
 
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMessage, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT uMessage, WPARAM wParam, LPARAM lParam);

@@ -12,12 +12,12 @@ struct UiString::Buffer {
     char szText[1];
 };
 
-UiString::UiString() : m_pBuffer(nullptr) {}
+UiString::UiString() : Buf(nullptr) {}
 
-UiString::UiString(const UiString& other) : m_pBuffer(other.m_pBuffer)
+UiString::UiString(const UiString& other) : Buf(other.Buf)
 {
-    if (m_pBuffer != nullptr)
-        ++m_pBuffer->uRefs;
+    if (Buf != nullptr)
+        ++Buf->uRefs;
 }
 
 UiString::~UiString()
@@ -27,11 +27,11 @@ UiString::~UiString()
 
 UiString& UiString::operator=(const UiString& other)
 {
-    Buffer* pShared = other.m_pBuffer;   // other may be this string itself
+    Buffer* pShared = other.Buf;   // other may be this string itself
     if (pShared != nullptr)
         ++pShared->uRefs;
     Release();
-    m_pBuffer = pShared;
+    Buf = pShared;
     return *this;
 }
 
@@ -59,12 +59,12 @@ void UiString::Clear()
 
 const char* UiString::Text() const
 {
-    return m_pBuffer != nullptr ? m_pBuffer->szText : "";
+    return Buf != nullptr ? Buf->szText : "";
 }
 
 size_t UiString::Length() const
 {
-    return m_pBuffer != nullptr ? m_pBuffer->uLength : 0;
+    return Buf != nullptr ? Buf->uLength : 0;
 }
 
 bool UiString::IsEmpty() const
@@ -102,13 +102,13 @@ bool UiString::Replace(const char* pchFirst, size_t uFirst, const char* pchSecon
     memcpy(pNew->szText + uFirst, pchSecond, uSecond);
     pNew->szText[uLength] = '\0';
     Release();
-    m_pBuffer = pNew;
+    Buf = pNew;
     return true;
 }
 
 void UiString::Release()
 {
-    if (m_pBuffer != nullptr && --m_pBuffer->uRefs == 0)
-        free(m_pBuffer);
-    m_pBuffer = nullptr;
+    if (Buf != nullptr && --Buf->uRefs == 0)
+        free(Buf);
+    Buf = nullptr;
 }

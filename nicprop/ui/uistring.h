@@ -25,7 +25,7 @@ public:
 
 private:
     struct Buffer;
-    Buffer* m_pBuffer;            // null for the empty text
+    Buffer* Buf;            // null for the empty text
 
     bool Replace(const char* pchFirst, size_t uFirst, const char* pchSecond, size_t uSecond);
     void Release();

@@ -3,7 +3,7 @@
 // and names whose path reaches the end of the path buffer.  Runs in the shared test
 // prefix, so every run makes the setup program fail: no restart question is asked.
 #include "harness.h"
-#include "testroot.h"
+#include "disktest.h"
 #include "launcher_texts.h"
 #include "nicdisk.h"
 
@@ -191,14 +191,11 @@ std::vector<StoredFile> StoreLayout(const Family& f)
     return files;
 }
 
-class Cleanup : public ::testing::Test {
+class Cleanup : public harness::DiskTest {
 protected:
     void SetUp() override
     {
-        root = harness::TestRoot();
-        harness::RemoveTree(root);
-        disk = root + "\\disk\\";
-        harness::MakeDirs(disk);
+        DiskTest::SetUp();
         harness::MakeDirs(kStoreFolders[0]);
     }
 
@@ -206,7 +203,7 @@ protected:
     {
         RemoveLayout();
         RemoveDirectoryA(kStoreFolders[0]);
-        harness::RemoveTree(root);
+        DiskTest::TearDown();
     }
 
     void LayOut(const Family& f)
@@ -250,8 +247,6 @@ protected:
         EXPECT_TRUE(result.boxes.empty());
     }
 
-    std::string root;
-    std::string disk;
     std::vector<StoredFile> files;
 };
 

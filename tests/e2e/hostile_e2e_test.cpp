@@ -19,7 +19,7 @@
 //   hostile_nicprop_test  the library's rows: quoted lists, long lists, 100 properties,
 //                       1,000-digit texts, short argument arrays
 #include "harness.h"
-#include "testroot.h"
+#include "disktest.h"
 #include "launcher_texts.h"
 #include "nicdisk.h"
 
@@ -39,15 +39,6 @@ namespace {
 
 using namespace launcher_texts;
 
-const char kMsgInstalled[] = "The installation is Completed";
-const char kMsgUninstalled[] = "The uninstallation is Completed";
-const char kMsgNoInf[] = "Can not find any inf files!";
-const char kMsgNoAdapter[] = "Can not find proper NIC, click OK to exit program.";
-const char kMsgTwoValid[] = "There are more than two Valid INF files! \nProgram exit!";
-const char kMsgCommandTooLong[] =
-    "The command line is too long. The setup program accepts at most 255 characters.";
-const char kMsgFolderTooLong[] =
-    "The folder of the setup program is too long. Copy the driver disk to a shorter path.";
 const std::string kLogExamined = "vDeleteInfFile----------";
 const std::string kLogDeleted = "vDeleteInfFile DeleteFile----------";
 const int kNotDeleted = -1;
@@ -229,24 +220,8 @@ struct DiskCase {
     bool cleansUp = false;            // the uninstall clean-up runs after the setup program
 };
 
-class Hostile : public ::testing::Test {
+class Hostile : public harness::DiskTest {
 protected:
-    void SetUp() override
-    {
-        root = harness::TestRoot();
-        Reset(root + "\\disk\\");
-    }
-
-    void TearDown() override { harness::RemoveTree(root); }
-
-    void Reset(const std::string& diskFolder)
-    {
-        harness::RemoveTree(root);
-        disk = diskFolder;
-        harness::MakeDirs(disk);
-        DeleteFileA(kLogPath);
-    }
-
     // nicstart.exe in the disk folder; the setup program and the PCI driver in `sub`.
     void LayOutDisk(const Family& family, const std::string& sub = "")
     {
@@ -308,7 +283,7 @@ protected:
     {
         for (const DiskCase& c : cases) {
             std::string name = std::string(c.name) + " on " + c.family->version;
-            Reset(root + "\\disk\\");
+            ResetDisk(root + "\\disk\\");
             LayOutDisk(*c.family);
             Holds holds;
             for (const Item& item : c.items) {
@@ -331,9 +306,6 @@ protected:
 
     // The log without the presence check's entries, which presence_e2e_test checks.
     static Lines LogLines() { return launcher_texts::LogWithoutPresenceEntries(); }
-
-    std::string root;
-    std::string disk;
 };
 
 // INF text is 8-bit text read in 127-character pieces in text mode: a Ctrl-Z ends it,
@@ -429,7 +401,7 @@ TEST_F(Hostile, SetupProgramInTheSubFolderOfALongDiskFolder)
     };
     for (const Case& c : cases) {
         std::string name = "disk folder of " + std::to_string(c.diskLength) + " characters";
-        Reset(FolderOfLength(root, c.diskLength));
+        ResetDisk(FolderOfLength(root, c.diskLength));
         ASSERT_EQ(disk.size(), c.diskLength);
         LayOutDisk(kWin2k, "nicstart\\");
         harness::WriteFileText(disk + "nicstart\\NIC.INF", AdapterInf(kWin2k, kOnTheBus));

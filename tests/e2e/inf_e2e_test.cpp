@@ -20,18 +20,9 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-const char kLogPath[] = "C:\\windows\\temp\\_nicstart.log";
-const char kLogStart[] = "//--------------------Start--------------------//";
-const char kLogCreateProcess[] = "//--------------------CreateProcess";
-const char kLogEnd[] = "//---------------------End---------------------//";
-const char kLogHardwareID[] = "GetHardwareID ----------";
+using namespace launcher_texts;
+
 const size_t kLogMessageMax = 257;
-const char kMsgNoInf[] = "Can not find any inf files!";
-const char kMsgNoAdapter[] = "Can not find proper NIC, click OK to exit program.";
-const char kMsgTwoValid[] = "There are more than two Valid INF files! \nProgram exit!";
-const char kAskInstall[] =
-    "It's recommended to reboot your system after install NIC driver.\nDo you want ot restart your system now?";
-const char kMsgInstalled[] = "The installation is Completed";
 const char kDriveRootInf[] = "C:\\NICROOT.INF";   // the drive root of the test disk
 
 struct Family {

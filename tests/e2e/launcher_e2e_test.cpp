@@ -2,7 +2,7 @@
 // setup program, the command line and folder that program receives, the messages and
 // their buttons, the exit code, and the setup log.
 #include "harness.h"
-#include "testroot.h"
+#include "disktest.h"
 #include "launcher_texts.h"
 #include "nicdisk.h"
 #include "relay.h"
@@ -20,26 +20,14 @@ namespace {
 
 using namespace launcher_texts;
 
-const char kLogHardwareID[] = "GetHardwareID ----------";
 const char* const kLogSampleNt4IDs[] = {
     "GetHardwareID dwDeviceCFID 5AB01106 ----------", "GetHardwareID dwDeviceCFID 5AB11106 ----------",
     "GetHardwareID dwDeviceCFID 5AB01106 ----------", "GetHardwareID szInfModalID DEV_5AB0 ----------",
     "GetHardwareID dwDeviceCFID 5AB11106 ----------", "GetHardwareID szInfModalID DEV_5AB1 ----------",
 };
 
-class Launcher : public ::testing::Test {
+class Launcher : public harness::DiskTest {
 protected:
-    void SetUp() override
-    {
-        root = harness::TestRoot();
-        harness::RemoveTree(root);
-        disk = root + "\\disk\\";
-        harness::MakeDirs(disk);
-        DeleteFileA(kLogPath);
-    }
-
-    void TearDown() override { harness::RemoveTree(root); }
-
     // Lays out a driver disk: nicstart.exe in `disk`, the stand-in setup program under
     // `program` in `disk` + `subFolder`, and beside it the sample INF file `inf` and the
     // PCI driver, whose simulated bus holds the sample disk's adapter.
@@ -94,8 +82,6 @@ protected:
     // The log without the presence check's entries, which presence_e2e_test checks.
     static std::vector<std::string> LogLines() { return launcher_texts::LogWithoutPresenceEntries(); }
 
-    std::string root;
-    std::string disk;
     harness::RelayTrace* relay = nullptr;
 };
 
@@ -115,9 +101,9 @@ TEST_F(Launcher, EachWindowsFamilyRunsItsOwnSetupProgram)
         { "win98", "INST9X.EXE", "NIC.INF", kAskInstall, "YesNo" },
         { "winme", "INST9X.EXE", "NIC.INF", kAskInstall, "YesNo" },
         { "nt40", "INSTNT4.EXE", "oemsetup.inf", kAskInstall, "YesNo" },
-        { "win2k", "INST2K.EXE", "NIC.INF", "The installation is Completed", "OK" },
-        { "winxp", "INST2K.EXE", "NIC.INF", "The installation is Completed", "OK" },
-        { "win2003", "INST2K.EXE", "NIC.INF", "The installation is Completed", "OK" },
+        { "win2k", "INST2K.EXE", "NIC.INF", kMsgInstalled, "OK" },
+        { "winxp", "INST2K.EXE", "NIC.INF", kMsgInstalled, "OK" },
+        { "win2003", "INST2K.EXE", "NIC.INF", kMsgInstalled, "OK" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
@@ -148,7 +134,7 @@ TEST_F(Launcher, MessageBoxAndSetupProgramStartArguments)
     relay = &trace;
     struct Case { const char* version; const char* program; int answer; const char* text; const char* type; const char* result; };
     const Case cases[] = {
-        { "win2k", "INST2K.EXE", IDOK, "The installation is Completed", "0", "1" },
+        { "win2k", "INST2K.EXE", IDOK, kMsgInstalled, "0", "1" },
         { "win98", "INST9X.EXE", IDNO, kAskInstall, "4", "7" },
     };
     for (const Case& c : cases) {
@@ -196,7 +182,7 @@ TEST_F(Launcher, SetupProgramInTheNicstartSubFolder)
 {
     LayOutDisk("INST2K.EXE", "nicstart\\");
     RunResult result = RunNicstart("win2k", "");
-    ExpectOneBox(result, "The installation is Completed", "OK");
+    ExpectOneBox(result, kMsgInstalled, "OK");
     EXPECT_EQ(Recorded("cmdline"), disk + "nicstart\\INST2K.EXE ");
     EXPECT_EQ(Recorded("cwd"), disk + "nicstart");
 }
@@ -236,7 +222,7 @@ TEST_F(Launcher, RemoveRunCleansUpWhateverTheExitCode)
         RunResult result = RunNicstart("win2k", "-r", code);
         EXPECT_EQ(result.exitCode, 0u);
         if (code == 0)
-            ExpectOneBox(result, "The uninstallation is Completed", "OK");
+            ExpectOneBox(result, kMsgUninstalled, "OK");
         else
             EXPECT_TRUE(result.boxes.empty());
         EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart, kLogCreateProcess, kLogCleanupStart,
@@ -295,7 +281,7 @@ TEST_F(Launcher, MissingTempFolderChangesNothingAndWritesNoLog)
     RunResult result = RunNicstart("win2k", "-k");
     MoveFileA("C:\\windows\\temp.away", "C:\\windows\\temp");
     EXPECT_EQ(result.exitCode, 0u);
-    ExpectOneBox(result, "The installation is Completed", "OK");
+    ExpectOneBox(result, kMsgInstalled, "OK");
     EXPECT_EQ(Recorded("cmdline"), disk + "INST2K.EXE -k");
     EXPECT_FALSE(harness::FileExists(kLogPath));
 }
@@ -332,7 +318,7 @@ TEST_F(Launcher, InfFolderTries)
         LayOutDisk("INST2K.EXE", "", "");
         PutInf(root + "\\" + c.infFolder, "NIC.INF");
         RunResult result = RunNicstart("win2k", "");
-        ExpectOneBox(result, c.found ? "The installation is Completed" : "Can not find any inf files!", "OK");
+        ExpectOneBox(result, c.found ? kMsgInstalled : kMsgNoInf, "OK");
         EXPECT_EQ(result.exitCode, 0u);
         EXPECT_EQ(Recorded("cmdline"), c.found ? disk + "INST2K.EXE " : "(not run)");
     }
@@ -352,7 +338,7 @@ TEST_F(Launcher, InfFolderOption)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
         RunResult result = RunNicstart("win2k", c.arguments);
-        ExpectOneBox(result, "The installation is Completed", "OK");
+        ExpectOneBox(result, kMsgInstalled, "OK");
         EXPECT_EQ(Recorded("cmdline"), disk + "INST2K.EXE " + c.arguments);
     }
 }
@@ -361,11 +347,11 @@ TEST_F(Launcher, BareInfFolderOptionMeansTheDriveRoot)
 {
     LayOutDisk("INST2K.EXE", "", "");
     RunResult result = RunNicstart("win2k", "-d");
-    ExpectOneBox(result, "Can not find any inf files!", "OK");
+    ExpectOneBox(result, kMsgNoInf, "OK");
     PutInf("C:\\", "NICROOT.INF");
     result = RunNicstart("win2k", "-d");
     DeleteFileA("C:\\NICROOT.INF");
-    ExpectOneBox(result, "The installation is Completed", "OK");
+    ExpectOneBox(result, kMsgInstalled, "OK");
 }
 
 // Texts longer than the launcher's buffers are refused whole, with a message and exit
@@ -373,8 +359,6 @@ TEST_F(Launcher, BareInfFolderOptionMeansTheDriveRoot)
 // program act on something the user did not ask for.
 TEST_F(Launcher, OverlongInputIsRefused)
 {
-    const char kCommandTooLong[] =
-        "The command line is too long. The setup program accepts at most 255 characters.";
     struct Case { std::string arguments; } cases[] = {
         { std::string(10000, 'x') },
         { "-d " + std::string(1000, 'd') },
@@ -386,7 +370,7 @@ TEST_F(Launcher, OverlongInputIsRefused)
         DeleteFileA(kLogPath);
         RunResult result = RunNicstart("win2k", c.arguments);
         EXPECT_EQ(result.exitCode, 3u);
-        ExpectOneBox(result, kCommandTooLong, "OK");
+        ExpectOneBox(result, kMsgCommandTooLong, "OK");
         EXPECT_EQ(Recorded("cmdline"), "(not run)");
         EXPECT_EQ(LogLines(), (std::vector<std::string>{ kLogStart }));
     }
@@ -394,17 +378,13 @@ TEST_F(Launcher, OverlongInputIsRefused)
 
 TEST_F(Launcher, LongDiskFolders)
 {
-    const char kFolderTooLong[] =
-        "The folder of the setup program is too long. Copy the driver disk to a shorter path.";
-    const char kCommandTooLong[] =
-        "The command line is too long. The setup program accepts at most 255 characters.";
     // The longest disk folder whose command line (folder, "INST2K.EXE" and a blank)
     // still fits 255 characters, and longer ones up to the longest Windows can start from.
     struct Case { size_t folderLength; const char* message; } cases[] = {
-        { 244, "The installation is Completed" },
-        { 245, kCommandTooLong },
-        { 246, kFolderTooLong },      // "INST2K.EXE" no longer fits the 255-character path
-        { 247, kFolderTooLong },      // nicstart.exe's own path at 259 characters, the most Windows starts
+        { 244, kMsgInstalled },
+        { 245, kMsgCommandTooLong },
+        { 246, kMsgFolderTooLong },      // "INST2K.EXE" no longer fits the 255-character path
+        { 247, kMsgFolderTooLong },      // nicstart.exe's own path at 259 characters, the most Windows starts
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.folderLength);
@@ -421,7 +401,7 @@ TEST_F(Launcher, LongDiskFolders)
         LayOutDisk("INST2K.EXE");
         RunResult result = RunNicstart("win2k", "");
         ExpectOneBox(result, c.message, "OK");
-        EXPECT_EQ(result.exitCode, c.message == kFolderTooLong || c.message == kCommandTooLong ? 3u : 0u);
+        EXPECT_EQ(result.exitCode, c.message == kMsgFolderTooLong || c.message == kMsgCommandTooLong ? 3u : 0u);
     }
 }
 

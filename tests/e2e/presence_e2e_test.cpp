@@ -4,7 +4,7 @@
 // and port accesses it makes, the driver service's life across runs, and its cost.
 #include "faults.h"
 #include "harness.h"
-#include "testroot.h"
+#include "disktest.h"
 #include "launcher_texts.h"
 #include "nicdisk.h"
 #include "pcibus.h"
@@ -30,7 +30,7 @@ using harness::RunResult;
 namespace {
 
 using launcher_texts::kLogPath;
-const char kNoAdapter[] = "Can not find proper NIC, click OK to exit program.";
+using launcher_texts::kMsgNoAdapter;
 const char kSystemDriver[] = "C:\\windows\\system32\\pcipeek.sys";
 const char* const kNtVersions[] = { "nt40", "win2k", "winxp" };
 const char* const kAllVersions[] = { "win98", "nt40", "win2k", "winxp" };
@@ -69,23 +69,9 @@ uint32_t ConfigId(uint16_t id)
     return static_cast<uint32_t>(id) << 16 | 0x1106;
 }
 
-class Presence : public ::testing::Test {
+class Presence : public harness::DiskTest {
 protected:
-    void SetUp() override
-    {
-        root = harness::TestRoot();
-        Reset();
-    }
-
-    void TearDown() override { harness::RemoveTree(root); }
-
-    void Reset()
-    {
-        harness::RemoveTree(root);
-        disk = root + "\\disk\\";
-        harness::MakeDirs(disk);
-        DeleteFileA(kLogPath);
-    }
+    void Reset() { ResetDisk(root + "\\disk\\"); }
 
     // nicstart.exe, the version's setup program, pcipeek.sys and an INF file (the
     // sample disk's when `inf` is empty).
@@ -128,7 +114,7 @@ protected:
     bool FoundAdapter(const RunResult& result)
     {
         bool setupRan = harness::FileExists(Record());
-        bool refused = result.boxes.size() == 1 && result.boxes[0].text == kNoAdapter &&
+        bool refused = result.boxes.size() == 1 && result.boxes[0].text == kMsgNoAdapter &&
                        result.boxes[0].caption == "NicStart" && result.boxes[0].Buttons() == "OK";
         EXPECT_NE(setupRan, refused) << "either the setup program runs or the check refuses";
         return setupRan;
@@ -147,8 +133,6 @@ protected:
     std::string Record() const { return root + "\\record.txt"; }
     void RunInstallCases(bool ownInf);
 
-    std::string root;
-    std::string disk;
     harness::RelayTrace* relay = nullptr;
     std::string faults;   // calls of nicstart made to fail, for harness::FailImports
 };

@@ -296,7 +296,7 @@ TEST_F(Restarts, WhichRunsRestartAndHow)
         { "win98", "INST9X.EXE", "", 0, { IDYES }, kAskInstall, RESTART_9X },
         { "win98", "INST9X.EXE", "", 0, { IDNO }, kAskInstall, NO_RESTART },
         { "nt40", "INSTNT4.EXE", "-r", 0, { IDYES }, kAskRemove, RESTART_NT },
-        { "win2k", "INST2K.EXE", "", 0, {}, "The installation is Completed", NO_RESTART },
+        { "win2k", "INST2K.EXE", "", 0, {}, kMsgInstalled, NO_RESTART },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.version) + " \"" + c.arguments + "\" exit code " +

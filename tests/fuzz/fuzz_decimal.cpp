@@ -22,7 +22,7 @@ const size_t kSubIdCapacity = 12;
 const size_t kNumberCapacity = 12;
 const size_t kLargestTried = 13;
 
-int32_t iFromBits(uint32_t uBits)
+int32_t FromBits(uint32_t uBits)
 {
     int32_t iValue;
     memcpy(&iValue, &uBits, sizeof iValue);
@@ -49,16 +49,16 @@ uint32_t uPowerOfTen(int32_t n)
 
 void vCheckText(const std::string& text)
 {
-    vCheck(static_cast<uint32_t>(DecimalToInt(text.c_str())) == uHornerValue(text),
+    vFuzzAssert(static_cast<uint32_t>(DecimalToInt(text.c_str())) == uHornerValue(text),
            "DecimalToInt is the digit sum modulo 2^32");
     bool bDigits = std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-    vCheck(bAllDigits(text.c_str()) == bDigits, "bAllDigits accepts digits only");
+    vFuzzAssert(AllDigits(text.c_str()) == bDigits, "AllDigits accepts digits only");
     bool bHex = text.size() == HEX_VALUE_LENGTH &&
                 std::all_of(text.begin(), text.end(), [](char c) { return c != '\0' && strchr("0123456789ABCDEFabcdef", c) != nullptr; });
-    vCheck(bIsHexValue(text.c_str()) == bHex, "a hex value is 12 hex digits");
-    const char* szStored = szHexValueToStore(text.c_str());
-    vCheck(szStored == (bHex ? text.c_str() : NOT_PRESENT), "a hex edit stores its text or NOT_PRESENT");
-    vCheck(bIsHexValue(szStored), "what a hex edit stores is always a hex value");
+    vFuzzAssert(IsHexValue(text.c_str()) == bHex, "a hex value is 12 hex digits");
+    const char* szStored = HexValueToStore(text.c_str());
+    vFuzzAssert(szStored == (bHex ? text.c_str() : NOT_PRESENT), "a hex edit stores its text or NOT_PRESENT");
+    vFuzzAssert(IsHexValue(szStored), "what a hex edit stores is always a hex value");
 }
 
 // Every buffer size from none to more than enough: the digits and their NUL, or a
@@ -67,35 +67,35 @@ template <typename Value>
 void vCheckFormat(bool (*pfnFormat)(Value, char*, size_t), Value value, const std::string& expected)
 {
     char chUntouched = 'x';
-    vCheck(!pfnFormat(value, &chUntouched, 0) && chUntouched == 'x', "no buffer, nothing written");
+    vFuzzAssert(!pfnFormat(value, &chUntouched, 0) && chUntouched == 'x', "no buffer, nothing written");
     for (size_t uCapacity = 1; uCapacity <= kLargestTried; ++uCapacity) {
         std::vector<char> text(uCapacity, 'x');   // on the heap, so ASan sees its end
         bool bFits = expected.size() < uCapacity;
-        vCheck(pfnFormat(value, text.data(), uCapacity) == bFits, "the text is refused exactly when it does not fit");
-        vCheck(text.data() == (bFits ? expected : std::string()), "the digits, or an empty text when refused");
+        vFuzzAssert(pfnFormat(value, text.data(), uCapacity) == bFits, "the text is refused exactly when it does not fit");
+        vFuzzAssert(text.data() == (bFits ? expected : std::string()), "the digits, or an empty text when refused");
     }
 }
 
 void vCheckNumber(uint32_t uBits)
 {
-    int32_t iValue = iFromBits(uBits);
-    vCheck(static_cast<uint32_t>(PowerOfTen(iValue)) == (iValue <= 0 ? 1u : uPowerOfTen(iValue)),
+    int32_t iValue = FromBits(uBits);
+    vFuzzAssert(static_cast<uint32_t>(PowerOfTen(iValue)) == (iValue <= 0 ? 1u : uPowerOfTen(iValue)),
            "PowerOfTen wraps modulo 2^32");
 
     std::string digits = iValue >= 0 ? std::to_string(iValue) : "";
     vCheckFormat(IntToDecimal, iValue, digits);
     if (iValue >= 0)
-        vCheck(DecimalToInt(digits.c_str()) == iValue, "IntToDecimal's digits read back as the value");
+        vFuzzAssert(DecimalToInt(digits.c_str()) == iValue, "IntToDecimal's digits read back as the value");
 
     std::string unsignedDigits = std::to_string(uBits);
     vCheckFormat(UnsignedToDecimal, uBits, unsignedDigits);
-    vCheck(static_cast<uint32_t>(DecimalToInt(unsignedDigits.c_str())) == uBits,
+    vFuzzAssert(static_cast<uint32_t>(DecimalToInt(unsignedDigits.c_str())) == uBits,
            "UnsignedToDecimal's digits read back as the value");
 
     char szRevId[kRevIdCapacity], szSubId[kSubIdCapacity], szNumber[kNumberCapacity];
-    vCheck(IntToDecimal(static_cast<int32_t>(uBits & 0xFF), szRevId, sizeof szRevId), "a revision ID always fits");
-    vCheck(UnsignedToDecimal(uBits, szSubId, sizeof szSubId), "a subsystem identity always fits");
-    vCheck(IntToDecimal(iValue, szNumber, sizeof szNumber), "any int fits the dialog's number text");
+    vFuzzAssert(IntToDecimal(static_cast<int32_t>(uBits & 0xFF), szRevId, sizeof szRevId), "a revision ID always fits");
+    vFuzzAssert(UnsignedToDecimal(uBits, szSubId, sizeof szSubId), "a subsystem identity always fits");
+    vFuzzAssert(IntToDecimal(iValue, szNumber, sizeof szNumber), "any int fits the dialog's number text");
 }
 
 }  // namespace
@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string text(reinterpret_cast<const char*>(data), size);
     text = text.substr(0, text.find('\0'));
     vCheckText(text);
-    vCheck(DecimalToInt(nullptr) == 0, "no text gives 0");
+    vFuzzAssert(DecimalToInt(nullptr) == 0, "no text gives 0");
 
     uint32_t uBits = 0;
     for (size_t i = 0; i < std::min(size, sizeof uBits); ++i)

@@ -5,8 +5,8 @@
 // inside the counted entries.
 #include "fuzzcheck.h"
 
-#include "adaptermatch.h"
-#include "hwid.h"
+#include "presence.h"
+#include "infread.h"
 
 #include <string.h>
 
@@ -101,8 +101,8 @@ void vCheckEntries(const HwidEntry* aszEntries, int iStored, const std::vector<s
                    const char* szProperty)
 {
     for (int i = 0; i < iStored; ++i) {
-        vCheck(strnlen(aszEntries[i], HWID_ENTRY_CAPACITY) < HWID_ENTRY_CAPACITY, "an entry ends inside its buffer");
-        vCheck(i < static_cast<int>(expected.size()) && expected[i] == aszEntries[i], szProperty);
+        vFuzzAssert(strnlen(aszEntries[i], HWID_ENTRY_CAPACITY) < HWID_ENTRY_CAPACITY, "an entry ends inside its buffer");
+        vFuzzAssert(i < static_cast<int>(expected.size()) && expected[i] == aszEntries[i], szProperty);
     }
 }
 
@@ -111,15 +111,15 @@ void vCheckEntries(const HwidEntry* aszEntries, int iStored, const std::vector<s
 void vCheckWholeFile(const FuzzFile& file, const std::string& text, InfDialect eDialect)
 {
     RuleReading rules = ReadByRules(text, eDialect);
-    vCheck(bInfFileIsValid(file.Path(), eDialect) == rules.bValid, "the file is valid when both marks are in it");
+    vFuzzAssert(bInfFileIsValid(file.Path(), eDialect) == rules.bValid, "the file is valid when both marks are in it");
 
     gLogLines = 0;
     HwidList list;
     vReadHardwareIDs(file.Path(), eDialect, CountLog, &list);
-    vCheck(list.iCount == static_cast<int>(rules.entries.size()), "the count is the number of entry pieces");
-    vCheck((list.iCount == 0) == (list.aszEntries == nullptr), "a list has room exactly when it has entries");
+    vFuzzAssert(list.iCount == static_cast<int>(rules.entries.size()), "the count is the number of entry pieces");
+    vFuzzAssert((list.iCount == 0) == (list.aszEntries == nullptr), "a list has room exactly when it has entries");
     vCheckEntries(list.aszEntries, list.iCount, rules.entries, "the entries are those of the pieces, in file order");
-    vCheck(gLogLines == rules.iSizingLogLines + rules.iFillingLogLines, "each pass logs what its dialect logs");
+    vFuzzAssert(gLogLines == rules.iSizingLogLines + rules.iFillingLogLines, "each pass logs what its dialect logs");
 
     char szProbe[DEVICE_PROBE_CAPACITY];
     vFormatDeviceProbe(szProbe, 0x3065);
@@ -140,7 +140,7 @@ void vCheckChangedFile(const FuzzFile& counted, const FuzzFile& filled, const st
     int iStored = iFillHardwareIDs(pFile, eDialect, CountLog, room.data(), iCount);
     fclose(pFile);
     std::vector<std::string> expected = ReadByRules(filledText, eDialect).entries;
-    vCheck(iStored == std::min(iCount, static_cast<int>(expected.size())),
+    vFuzzAssert(iStored == std::min(iCount, static_cast<int>(expected.size())),
            "the filling pass stores what it finds, never more than counted");
     vCheckEntries(room.data(), iStored, expected, "a changed file's entries are its first ones");
 }

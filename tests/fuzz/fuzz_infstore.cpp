@@ -5,7 +5,8 @@
 // fit its buffer is refused whole, so that no shortened path can name another file.
 #include "fuzzcheck.h"
 
-#include "infstore.h"
+#include "cleanup.h"
+#include "family.h"
 
 #include <string.h>
 
@@ -18,16 +19,16 @@ namespace {
 const size_t kPathCapacity = 260;   // the clean-up's path and pattern buffers
 
 struct FamilyMarkers {
-    bool bWin9x, bWinNT4, bWin2K;
+    OsType eOsType;
     const char* szClass;
     const char* szVendor;
     const char* szVendorToo;   // NT 4.0 names the vendor in decimal beside VendorID
 };
 
 const FamilyMarkers kFamilies[] = {
-    { true, false, false, "{4d36e972-e325-11ce-bfc1-08002be10318}", "VEN_1106", "" },
-    { false, true, false, "NetAdapter", "VendorID", "4358" },
-    { false, false, true, "{4d36e972-e325-11ce-bfc1-08002be10318}", "VEN_1106", "" },
+    { OS_WIN9X, "{4d36e972-e325-11ce-bfc1-08002be10318}", "VEN_1106", "" },
+    { OS_WINNT4, "NetAdapter", "VendorID", "4358" },
+    { OS_WIN2K, "{4d36e972-e325-11ce-bfc1-08002be10318}", "VEN_1106", "" },
 };
 
 bool bMatchesByRules(const std::string& text, const FamilyMarkers& family)
@@ -58,9 +59,9 @@ std::string LineOf(const std::string& text, int iLine)
 // Refused texts are empty; accepted ones are exactly the expected text.
 void vCheckBuilt(bool bBuilt, const std::vector<char>& built, const std::string& expected, const char* szProperty)
 {
-    vCheck(strnlen(built.data(), built.size()) < built.size(), "a built text ends inside its buffer");
-    vCheck(bBuilt == (expected.size() < built.size()), "a text is refused exactly when it does not fit");
-    vCheck(built.data() == (bBuilt ? expected : std::string()), szProperty);
+    vFuzzAssert(strnlen(built.data(), built.size()) < built.size(), "a built text ends inside its buffer");
+    vFuzzAssert(bBuilt == (expected.size() < built.size()), "a text is refused exactly when it does not fit");
+    vFuzzAssert(built.data() == (bBuilt ? expected : std::string()), szProperty);
 }
 
 void vCheckPaths(const InfStore& store, const std::string& base, const std::string& name)
@@ -72,7 +73,7 @@ void vCheckPaths(const InfStore& store, const std::string& base, const std::stri
     const std::string format = store.szPathFormat;
     size_t uFirst = format.find("%s");
     size_t uSecond = format.find("%s", uFirst + 2);
-    vCheck(uFirst == 0 && uSecond != std::string::npos && uSecond + 2 == format.size(), "a path format is %s...%s");
+    vFuzzAssert(uFirst == 0 && uSecond != std::string::npos && uSecond + 2 == format.size(), "a path format is %s...%s");
     std::string expected = base + format.substr(2, uSecond - 2) + name;
     std::fill(text.begin(), text.end(), 'x');
     vCheckBuilt(bStoredInfPath(text.data(), text.size(), store, base.c_str(), name.c_str()), text, expected,
@@ -91,9 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string base = LineOf(text, 0);
     const std::string name = LineOf(text, 1);
     for (const FamilyMarkers& family : kFamilies) {
-        const InfStore* pStore = pFindInfStore(family.bWin9x, family.bWinNT4, family.bWin2K);
-        vCheck(pStore != nullptr, "every family has a store");
-        vCheck(bStoredInfMatches(*pStore, stored.Path()) == bMatchesByRules(text, family),
+        const WindowsFamily* pFamily = pFindFamily(family.eOsType);
+        vFuzzAssert(pFamily != nullptr, "every family has a store");
+        const InfStore* pStore = &pFamily->store;
+        vFuzzAssert(bStoredInfMatches(*pStore, stored.Path()) == bMatchesByRules(text, family),
                "a stored file matches when its pieces carry both markers");
         vCheckPaths(*pStore, base, name);
     }

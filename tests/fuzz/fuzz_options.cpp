@@ -42,13 +42,13 @@ void vCheckValue(const std::string& arguments, const char* szOption, size_t uCap
     std::string rule;
     bool bPresent = bRuleValue(arguments, szOption, &rule);
     bool bGot = bOptionValue(arguments.c_str(), szOption, value.data(), uCapacity);
-    vCheck(strnlen(value.data(), uCapacity) < uCapacity, "the value ends inside its buffer");
+    vFuzzAssert(strnlen(value.data(), uCapacity) < uCapacity, "the value ends inside its buffer");
     if (bGot) {
-        vCheck(bPresent && rule == value.data(), "an accepted value is the text after the option up to a blank");
+        vFuzzAssert(bPresent && rule == value.data(), "an accepted value is the text after the option up to a blank");
         return;
     }
-    vCheck(value[0] == '\0', "a refused value is empty");
-    vCheck(!bPresent || rule.size() >= uCapacity, "only an absent option or a value too long is refused");
+    vFuzzAssert(value[0] == '\0', "a refused value is empty");
+    vFuzzAssert(!bPresent || rule.size() >= uCapacity, "only an absent option or a value too long is refused");
 }
 
 // The main flow's blanking: two blanks over the first -b and the first -k of the argument
@@ -65,20 +65,20 @@ void vCheckBlanking(const char* szArguments)
     size_t uBlanked = 0;
     for (const char* szOption : { "-b", "-k" }) {
         int iAt = iFindOption(szArguments, szOption);
-        vCheck(iAt < 0 || strncmp(szArguments + iAt, szOption, 2) == 0, "a found option is where it was found");
-        vCheck(iAt < 0 || strstr(szArguments, szOption) == szArguments + iAt, "the first occurrence is found");
-        vCheck((iAt >= 0) == bHasOption(szArguments, szOption), "presence and position agree");
+        vFuzzAssert(iAt < 0 || strncmp(szArguments + iAt, szOption, 2) == 0, "a found option is where it was found");
+        vFuzzAssert(iAt < 0 || strstr(szArguments, szOption) == szArguments + iAt, "the first occurrence is found");
+        vFuzzAssert((iAt >= 0) == bHasOption(szArguments, szOption), "presence and position agree");
         if (iAt >= 0) {
             expected.replace(uArgumentPart + static_cast<size_t>(iAt), 2, "  ");
             uBlanked += 2;
         }
         vBlankOption(szCommandLine + uArgumentPart, szOption);
     }
-    vCheck(expected == szCommandLine, "blanking writes blanks over the first occurrences only");
+    vFuzzAssert(expected == szCommandLine, "blanking writes blanks over the first occurrences only");
     size_t uChanged = 0;
     for (size_t i = 0; i < before.size(); ++i)
         uChanged += before[i] != szCommandLine[i];
-    vCheck(uChanged == uBlanked, "blanking changes exactly two characters per option present");
+    vFuzzAssert(uChanged == uBlanked, "blanking changes exactly two characters per option present");
 }
 
 void vCheckCut(char* szFolder)
@@ -87,17 +87,17 @@ void vCheckCut(char* szFolder)
     vCutLastFolder(szFolder);
     const std::string after = szFolder;
     if (before.size() <= kDriveRootLength) {
-        vCheck(after == before, "a text of three characters or fewer stays");
+        vFuzzAssert(after == before, "a text of three characters or fewer stays");
         return;
     }
-    vCheck(after.size() < before.size() && after.back() == '\\', "a cut text is shorter and ends in a backslash");
+    vFuzzAssert(after.size() < before.size() && after.back() == '\\', "a cut text is shorter and ends in a backslash");
     std::string inner = before.substr(0, before.size() - (before.back() == '\\' ? 1 : 0));
     if (inner.find('\\') == std::string::npos) {
-        vCheck(after == ".\\", "a folder with no inner level becomes the current folder");
+        vFuzzAssert(after == ".\\", "a folder with no inner level becomes the current folder");
         return;
     }
-    vCheck(before.compare(0, after.size(), after) == 0, "a cut keeps the start of the text");
-    vCheck(inner.find('\\', after.size()) == std::string::npos, "a cut removes the last level only");
+    vFuzzAssert(before.compare(0, after.size(), after) == 0, "a cut keeps the start of the text");
+    vFuzzAssert(inner.find('\\', after.size()) == std::string::npos, "a cut removes the last level only");
 }
 
 // The INF folder as the main flow builds it from -d, then the tries of discovery.
@@ -108,7 +108,7 @@ void vCheckFolderTries(const char* szArguments)
         return;
     size_t uLength = strlen(szFolder);
     if ((uLength == 0 || szFolder[uLength - 1] != '\\') && !bAppendText(szFolder, sizeof szFolder, "\\")) {
-        vCheck(strlen(szFolder) == uLength, "a refused append leaves the folder as it was");
+        vFuzzAssert(strlen(szFolder) == uLength, "a refused append leaves the folder as it was");
         return;
     }
     vCheckCut(szFolder);
@@ -125,9 +125,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<char> line(data, data + size);
     line.push_back('\0');
     const char* szArguments = pszArgumentText(line.data());
-    vCheck(szArguments >= line.data() && szArguments <= line.data() + strlen(line.data()),
+    vFuzzAssert(szArguments >= line.data() && szArguments <= line.data() + strlen(line.data()),
            "the argument text lies inside the command line");
-    vCheck(*szArguments != ' ' && *szArguments != '\t', "the argument text starts past the blanks");
+    vFuzzAssert(*szArguments != ' ' && *szArguments != '\t', "the argument text starts past the blanks");
 
     const std::string arguments = szArguments;
     for (const char* szOption : { "-d", "-f" })

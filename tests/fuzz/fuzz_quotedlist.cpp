@@ -61,26 +61,26 @@ int FindByItems(const ListItems& items, const std::string& text)
 void vCheckSet(const std::string& list, const ListItems& items, int iItem, const std::string& value)
 {
     UiString edited;
-    vCheck(edited.Assign(list.c_str()) && SetListItem(&edited, iItem, value.c_str()), "SetListItem succeeds");
+    vFuzzAssert(edited.Assign(list.c_str()) && SetListItem(&edited, iItem, value.c_str()), "SetListItem succeeds");
     if (iItem < 1 || iItem > static_cast<int>(items.texts.size())) {
-        vCheck(edited.Equals(list.c_str()), "setting a missing item leaves the list as it was");
+        vFuzzAssert(edited.Equals(list.c_str()), "setting a missing item leaves the list as it was");
         return;
     }
     size_t uIndex = static_cast<size_t>(iItem - 1);
     size_t uStart = items.starts[uIndex];
     size_t uOldEnd = uStart + items.texts[uIndex].size();
     std::string result = edited.Text();
-    vCheck(result.size() == list.size() - items.texts[uIndex].size() + value.size(), "only the item changes length");
-    vCheck(result.compare(0, uStart, list, 0, uStart) == 0, "the text before the item stays");
-    vCheck(result.compare(uStart, value.size(), value) == 0, "the item holds the value");
-    vCheck(result.compare(uStart + value.size(), std::string::npos, list, uOldEnd, std::string::npos) == 0,
+    vFuzzAssert(result.size() == list.size() - items.texts[uIndex].size() + value.size(), "only the item changes length");
+    vFuzzAssert(result.compare(0, uStart, list, 0, uStart) == 0, "the text before the item stays");
+    vFuzzAssert(result.compare(uStart, value.size(), value) == 0, "the item holds the value");
+    vFuzzAssert(result.compare(uStart + value.size(), std::string::npos, list, uOldEnd, std::string::npos) == 0,
            "the text after the item stays");
     ListItems after = ItemsOf(result);
-    vCheck(after.texts.size() == items.texts.size(), "the list keeps its number of items");
+    vFuzzAssert(after.texts.size() == items.texts.size(), "the list keeps its number of items");
     for (size_t i = 0; i < items.texts.size(); ++i)
-        vCheck(after.texts[i] == (i == uIndex ? value : items.texts[i]), "every other item stays");
+        vFuzzAssert(after.texts[i] == (i == uIndex ? value : items.texts[i]), "every other item stays");
     UiString readBack;
-    vCheck(GetListItem(edited.Text(), iItem, &readBack) && readBack.Equals(value.c_str()), "the item reads back whole");
+    vFuzzAssert(GetListItem(edited.Text(), iItem, &readBack) && readBack.Equals(value.c_str()), "the item reads back whole");
 }
 
 void vCheckFields(const std::string& item, const std::string& value)
@@ -90,24 +90,24 @@ void vCheckFields(const std::string& item, const std::string& value)
     const int iFields = static_cast<int>(fields.size());
     for (int k : { -1, 0, 1, iFields / 2, iFields - 1, iFields }) {
         bool bHas = k >= 0 && k < iFields;
-        vCheck(GetField(item.c_str(), k, &field) == bHas, "a field exists exactly when the item has it");
-        vCheck(field.Equals(bHas ? fields[static_cast<size_t>(k)].c_str() : ""), "a field is the text between commas");
+        vFuzzAssert(GetField(item.c_str(), k, &field) == bHas, "a field exists exactly when the item has it");
+        vFuzzAssert(field.Equals(bHas ? fields[static_cast<size_t>(k)].c_str() : ""), "a field is the text between commas");
 
         UiString chosen;
-        if (bEnumValueForKey(value.c_str(), item.c_str(), k, &chosen)) {
-            vCheck(bHas && !fields[static_cast<size_t>(k)].empty(), "a choice needs a non-empty key");
+        if (EnumValueForKey(value.c_str(), item.c_str(), k, &chosen)) {
+            vFuzzAssert(bHas && !fields[static_cast<size_t>(k)].empty(), "a choice needs a non-empty key");
             std::string expected = fields[static_cast<size_t>(k)].substr(0, 1) + (value.empty() ? "" : value.substr(1));
-            vCheck(chosen.Equals(expected.c_str()), "a choice replaces the value's first character by the key's");
+            vFuzzAssert(chosen.Equals(expected.c_str()), "a choice replaces the value's first character by the key's");
         } else {
-            vCheck(!bHas || fields[static_cast<size_t>(k)].empty(), "a non-empty key is always taken");
+            vFuzzAssert(!bHas || fields[static_cast<size_t>(k)].empty(), "a non-empty key is always taken");
         }
     }
     TextSpan lower, upper;
-    vSplitRange(item.c_str(), &lower, &upper);
+    SplitRange(item.c_str(), &lower, &upper);
     size_t uComma = item.find(',');
-    vCheck(lower.uStart == 0 && lower.uLength == (uComma == std::string::npos ? item.size() : uComma),
+    vFuzzAssert(lower.uStart == 0 && lower.uLength == (uComma == std::string::npos ? item.size() : uComma),
            "the lower bound is the text before the first comma");
-    vCheck(upper.uStart + upper.uLength == item.size() &&
+    vFuzzAssert(upper.uStart + upper.uLength == item.size() &&
                upper.uStart == (uComma == std::string::npos ? item.size() : uComma + 1),
            "the upper bound is the text after the first comma");
 }
@@ -125,18 +125,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     ListItems items = ItemsOf(list);
     int iCount = static_cast<int>(items.texts.size());
-    vCheck(FindListItem(list.c_str(), "\"") == iCount, "the count of complete items");
-    vCheck(FindListItem(list.c_str(), value.c_str()) == FindByItems(items, value), "the first equal item is found");
+    vFuzzAssert(FindListItem(list.c_str(), "\"") == iCount, "the count of complete items");
+    vFuzzAssert(FindListItem(list.c_str(), value.c_str()) == FindByItems(items, value), "the first equal item is found");
     // Each check walks the whole list, so a few items are tried per input (and a few
     // fields per item): the edges, the middle and one that the value's length picks.
     for (int iItem : { -1, 0, 1, 2, iCount / 2, iCount, iCount + 1, 1 + static_cast<int>(value.size()) }) {
         bool bHas = iItem >= 1 && iItem <= iCount;
         UiString item;
-        vCheck(GetListItem(list.c_str(), iItem, &item), "GetListItem succeeds");
-        vCheck(item.Equals(bHas ? items.texts[static_cast<size_t>(iItem - 1)].c_str() : ""),
+        vFuzzAssert(GetListItem(list.c_str(), iItem, &item), "GetListItem succeeds");
+        vFuzzAssert(item.Equals(bHas ? items.texts[static_cast<size_t>(iItem - 1)].c_str() : ""),
                "an item is the text between its quotes; a missing one is empty");
         if (bHas)
-            vCheck(FindListItem(list.c_str(), item.Text()) == FindByItems(items, item.Text()),
+            vFuzzAssert(FindListItem(list.c_str(), item.Text()) == FindByItems(items, item.Text()),
                    "an item is found at its first equal");
         vCheckSet(list, items, iItem, value);
         vCheckFields(item.Text(), value);

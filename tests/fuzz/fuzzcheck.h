@@ -11,7 +11,7 @@
 #include <vector>
 
 // libFuzzer keeps the input of an abort as a crash artifact.
-inline void vCheck(bool bHolds, const char* szProperty)
+inline void vFuzzAssert(bool bHolds, const char* szProperty)
 {
     if (bHolds)
         return;

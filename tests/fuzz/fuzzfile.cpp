@@ -28,7 +28,7 @@ const std::string& Folder()
     std::string pattern = std::string(szBase != nullptr ? szBase : "/tmp") + "/nicfuzz.XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    vCheck(mkdtemp(name.data()) != nullptr, "a temporary folder can be made");
+    vFuzzAssert(mkdtemp(name.data()) != nullptr, "a temporary folder can be made");
     gFolder = name.data();
     atexit(vRemoveFolder);
     return gFolder;
@@ -44,14 +44,14 @@ FuzzFile::FuzzFile(const char* szName) : m_path(Folder() + "/" + szName)
 void FuzzFile::Write(const uint8_t* pbyData, size_t uSize) const
 {
     FILE* pFile = fopen(m_path.c_str(), "wb");
-    vCheck(pFile != nullptr, "the input file can be written");
+    vFuzzAssert(pFile != nullptr, "the input file can be written");
     bool bWritten = uSize == 0 || fwrite(pbyData, 1, uSize, pFile) == uSize;
-    vCheck(fclose(pFile) == 0 && bWritten, "the input file is written whole");
+    vFuzzAssert(fclose(pFile) == 0 && bWritten, "the input file is written whole");
 }
 
 FILE* FuzzFile::OpenRead() const
 {
     FILE* pFile = fopen(m_path.c_str(), "r");
-    vCheck(pFile != nullptr, "the input file can be read");
+    vFuzzAssert(pFile != nullptr, "the input file can be read");
     return pFile;
 }

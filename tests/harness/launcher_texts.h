@@ -1,5 +1,5 @@
 // The texts that nicstart writes, as the end-to-end tests expect them: the entries of
-// its setup log and the restart questions, and the readers of the log and of the
+// its setup log, its messages and the restart questions, and the readers of the log and of the
 // stand-in setup program's record.  One copy for every test that reads them.
 #pragma once
 #include "harness.h"
@@ -19,6 +19,16 @@ const char kAskInstall[] =
     "It's recommended to reboot your system after install NIC driver.\nDo you want ot restart your system now?";
 const char kAskRemove[] =
     "It's recommended to reboot your system after remove NIC driver.\nDo you want ot restart your system now?";
+const char kLogHardwareID[] = "GetHardwareID ----------";
+const char kMsgInstalled[] = "The installation is Completed";
+const char kMsgUninstalled[] = "The uninstallation is Completed";
+const char kMsgNoInf[] = "Can not find any inf files!";
+const char kMsgNoAdapter[] = "Can not find proper NIC, click OK to exit program.";
+const char kMsgTwoValid[] = "There are more than two Valid INF files! \nProgram exit!";
+const char kMsgCommandTooLong[] =
+    "The command line is too long. The setup program accepts at most 255 characters.";
+const char kMsgFolderTooLong[] =
+    "The folder of the setup program is too long. Copy the driver disk to a shorter path.";
 
 // The presence check's entries, which presence_e2e_test checks; the other tests leave
 // them out of the logs they compare.

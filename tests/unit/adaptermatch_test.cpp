@@ -1,7 +1,7 @@
 // What the presence check accepts, apart from how it reads the bus: slot and register
 // addresses, the driver's request bytes, the identity test, the "DEV_%X" probe and its
 // search in the hardware-ID list, and the driver paths at the edge of their buffers.
-#include "adaptermatch.h"
+#include "presence.h"
 
 #include <gtest/gtest.h>
 
@@ -114,10 +114,10 @@ TEST(AdapterMatch, ProbeIsACaseSensitiveSubstringOfAnEntry)
         { "only the counted entries", { "x", "DEV_A0B1" }, 1, "DEV_A0B1", false, 1 },
     };
     for (const Case& c : cases) {
-        std::vector<char> storage((c.entries.size() + 1) * MATCH_ENTRY_CAPACITY, '\0');
-        auto list = reinterpret_cast<char (*)[MATCH_ENTRY_CAPACITY]>(storage.data());
+        std::vector<char> storage((c.entries.size() + 1) * HWID_ENTRY_CAPACITY, '\0');
+        auto list = reinterpret_cast<char (*)[HWID_ENTRY_CAPACITY]>(storage.data());
         for (size_t i = 0; i < c.entries.size(); i++)
-            strncpy(list[i], c.entries[i].c_str(), MATCH_ENTRY_CAPACITY - 1);
+            strncpy(list[i], c.entries[i].c_str(), HWID_ENTRY_CAPACITY - 1);
         gVisited.clear();
         EXPECT_EQ(bListHasProbe(list, c.count, c.probe, RecordVisit), c.found) << c.name;
         EXPECT_EQ(bListHasProbe(list, c.count, c.probe, nullptr), c.found) << c.name;
@@ -138,7 +138,7 @@ TEST(AdapterMatch, DriverPathsNeverOverrunTheirBuffers)
     for (const Case& c : cases) {
         std::string setupFolder = "A:" + std::string(c.setupFolder - 3, 'd') + "\\";
         std::string systemFolder = "C:" + std::string(c.systemFolder - 2, 's');
-        char source[DRIVER_PATH_CAPACITY], target[DRIVER_PATH_CAPACITY];
+        char source[PATH_CAPACITY], target[PATH_CAPACITY];
         memset(source, 'x', sizeof source);
         memset(target, 'x', sizeof target);
         EXPECT_EQ(bBuildDriverPaths(setupFolder.c_str(), systemFolder.c_str(), source, target), c.ok)

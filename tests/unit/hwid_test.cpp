@@ -1,6 +1,6 @@
 // The adapter's INF file as text: validity marks and hardware IDs of both dialects,
 // read through real files in text mode (msvcrt's under wine: CR LF and Ctrl-Z).
-#include "hwid.h"
+#include "infread.h"
 
 #include <gtest/gtest.h>
 

@@ -26,39 +26,6 @@ const std::string kValidInf = "ClassGUID={4d36e972-e325-11ce-bfc1-08002be10318}\
 
 int gFatalCalls;
 
-void WriteText(const std::string& path, const std::string& text)
-{
-    FILE* file = fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    fwrite(text.data(), 1, text.size(), file);
-    fclose(file);
-}
-
-void MakeDirs(const std::string& path)
-{
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-}
-
-void RemoveTree(const std::string& folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(folder + name + "\\");
-            else
-                DeleteFileA((folder + name).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 // A folder under kRoot of exactly this length, ending in a backslash.
 std::string FolderOfLength(size_t length)
 {
@@ -80,22 +47,24 @@ class InfRead : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RemoveTree(kRoot);
+        harness::RemoveTree(kRoot);
         DeleteFileA(kLogPath);
         gState = LauncherState();
+        gState.bWin2K = true;   // a device-INF family
+        gState.pFamily = pFindFamily(OS_WIN2K);
         gFatalCalls = 0;
     }
     void TearDown() override
     {
-        RemoveTree(kRoot);
+        harness::RemoveTree(kRoot);
         EXPECT_EQ(gFatalCalls, 0);
     }
 
     // Lays out folder + name with a valid INF file.
     static void LayOut(const std::string& folder, const std::string& name)
     {
-        MakeDirs(folder);
-        WriteText(folder + name, kValidInf);
+        harness::MakeDirs(folder);
+        harness::WriteFileText(folder + name, kValidInf);
         ASSERT_NE(GetFileAttributesA((folder + name).c_str()), INVALID_FILE_ATTRIBUTES) << folder + name;
     }
 
@@ -125,7 +94,7 @@ TEST_F(InfRead, ValidityTestPathOf259)
             EXPECT_FALSE(valid);
             EXPECT_EQ(LogLines(), std::vector<std::string>{ TooLongLog("bIsValidInf", folder + name) });
         }
-        RemoveTree(kRoot);
+        harness::RemoveTree(kRoot);
     }
 }
 
@@ -142,7 +111,7 @@ TEST_F(InfRead, SearchPatternOf259)
         if (length == 260) {
             EXPECT_EQ(LogLines(), std::vector<std::string>{ TooLongLog("bFindInfFile", folder + "*.inf") });
         }
-        RemoveTree(kRoot);
+        harness::RemoveTree(kRoot);
     }
 }
 
@@ -162,7 +131,7 @@ TEST_F(InfRead, ListedNameAtThePathLimit)
         if (length == 260) {
             EXPECT_EQ(LogLines(), std::vector<std::string>{ TooLongLog("bIsValidInf", folder + name) });
         }
-        RemoveTree(kRoot);
+        harness::RemoveTree(kRoot);
     }
 }
 
@@ -188,7 +157,7 @@ TEST_F(InfRead, HardwareIdPathOf259)
             EXPECT_EQ(LogLines(), (std::vector<std::string>{ "GetHardwareID ----------",
                                                              TooLongLog("GetHardwareID", folder + name) }));
         }
-        RemoveTree(kRoot);
+        harness::RemoveTree(kRoot);
     }
 }
 

@@ -1,6 +1,7 @@
 // The INF store of each Windows family: its search pattern and paths, the marks of a
 // stored copy of this adapter's INF file, and paths at the edge of the path buffer.
-#include "infstore.h"
+#include "cleanup.h"
+#include "family.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,9 @@ enum Family { WIN9X, WINNT4, WIN2K };
 
 const InfStore* Store(Family family)
 {
-    return pFindInfStore(family == WIN9X, family == WINNT4, family == WIN2K);
+    static const OsType kOsTypes[] = { OS_WIN9X, OS_WINNT4, OS_WIN2K };
+    const WindowsFamily* pFamily = pFindFamily(kOsTypes[family]);
+    return pFamily != nullptr ? &pFamily->store : nullptr;
 }
 
 const char* Name(Family family)
@@ -43,7 +46,7 @@ TEST(InfStore, EachFamilyHasItsOwnStore)
         EXPECT_TRUE(bStoredInfPath(text, sizeof text, *store, "C:\\W", "a.inf"));
         EXPECT_STREQ(text, c.path) << Name(c.family);
     }
-    EXPECT_EQ(pFindInfStore(false, false, false), nullptr);
+    EXPECT_EQ(pFindFamily(OS_UNKNOWN), nullptr);
 }
 
 class StoredInf : public ::testing::Test {

@@ -21,8 +21,8 @@ TEST(PropValue, HexValues)
         { "00A0C90000012", false },        // 13 characters
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(bIsHexValue(c.text), c.hex) << c.text;
-        EXPECT_STREQ(szHexValueToStore(c.text), c.hex ? c.text : "000000000000") << c.text;
+        EXPECT_EQ(IsHexValue(c.text), c.hex) << c.text;
+        EXPECT_STREQ(HexValueToStore(c.text), c.hex ? c.text : "000000000000") << c.text;
     }
     EXPECT_STREQ(NOT_PRESENT, "000000000000");
 }
@@ -34,7 +34,7 @@ TEST(PropValue, Digits)
         { "1a", false }, { "-5", false }, { " 5", false }, { "5 ", false },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(bAllDigits(c.text), c.digits) << "\"" << c.text << "\"";
+        EXPECT_EQ(AllDigits(c.text), c.digits) << "\"" << c.text << "\"";
 }
 
 TEST(PropValue, EnumKeys)
@@ -52,7 +52,7 @@ TEST(PropValue, EnumKeys)
     };
     for (const auto& c : cases) {
         UiString value;
-        bool written = bEnumValueForKey(c.value, c.keys, c.field, &value);
+        bool written = EnumValueForKey(c.value, c.keys, c.field, &value);
         EXPECT_EQ(written, c.result != nullptr) << c.value << " " << c.keys << " " << c.field;
         if (written && c.result != nullptr) {
             EXPECT_STREQ(value.Text(), c.result) << c.value << " " << c.keys << " " << c.field;
@@ -76,7 +76,7 @@ TEST(HelpCommand, DirectoryViewerAndHelpArgumentOfAnyLength)
     for (const auto& c : cases) {
         UiString command;
         command.Assign("junk");
-        EXPECT_EQ(bBuildHelpCommand(c.dir.c_str(), c.help.c_str(), &command), c.built)
+        EXPECT_EQ(BuildHelpCommand(c.dir.c_str(), c.help.c_str(), &command), c.built)
             << "directory of " << c.dir.size() << ", help " << c.help.substr(0, 20);
         EXPECT_EQ(command.Text(), c.command) << "directory of " << c.dir.size();
     }

@@ -143,7 +143,7 @@ TEST(QuotedList, RangeItem)
     };
     for (const auto& c : cases) {
         TextSpan lower, upper;
-        vSplitRange(c.item, &lower, &upper);
+        SplitRange(c.item, &lower, &upper);
         EXPECT_EQ(std::string(c.item + lower.uStart, lower.uLength), c.lower) << "item " << c.item;
         EXPECT_EQ(std::string(c.item + upper.uStart, upper.uLength), c.upper) << "item " << c.item;
     }

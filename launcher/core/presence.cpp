@@ -1,4 +1,4 @@
-#include "adaptermatch.h"
+#include "presence.h"
 
 #include "format.h"
 #include "textutil.h"
@@ -62,7 +62,7 @@ void vFormatDeviceProbe(char szProbe[DEVICE_PROBE_CAPACITY], uint16_t uDeviceId)
     iFormatText(szProbe, DEVICE_PROBE_CAPACITY, "DEV_%X", static_cast<unsigned>(uDeviceId));
 }
 
-bool bListHasProbe(const char (*aszList)[MATCH_ENTRY_CAPACITY], int iCount, const char* szProbe,
+bool bListHasProbe(const char (*aszList)[HWID_ENTRY_CAPACITY], int iCount, const char* szProbe,
                    ListEntryVisitor pfnVisit)
 {
     for (int i = 0; i < iCount; i++) {
@@ -75,10 +75,10 @@ bool bListHasProbe(const char (*aszList)[MATCH_ENTRY_CAPACITY], int iCount, cons
 }
 
 bool bBuildDriverPaths(const char* szSetupFolder, const char* szSystemFolder,
-                       char szSource[DRIVER_PATH_CAPACITY], char szTarget[DRIVER_PATH_CAPACITY])
+                       char szSource[PATH_CAPACITY], char szTarget[PATH_CAPACITY])
 {
-    if (bJoinText(szSource, DRIVER_PATH_CAPACITY, szSetupFolder, kDriverFile) &&
-        bJoinText(szTarget, DRIVER_PATH_CAPACITY, szSystemFolder, kDriverInSystemFolder))
+    if (bJoinText(szSource, PATH_CAPACITY, szSetupFolder, kDriverFile) &&
+        bJoinText(szTarget, PATH_CAPACITY, szSystemFolder, kDriverInSystemFolder))
         return true;
     szSource[0] = '\0';
     szTarget[0] = '\0';

@@ -2,6 +2,12 @@
 
 #include <string.h>
 
+namespace {
+
+const size_t kDriveRootLength = 3;   // "D:\"
+
+}  // namespace
+
 const char* pszArgumentText(const char* szCommandLine)
 {
     const char* p = szCommandLine;
@@ -70,4 +76,14 @@ void vCutLastFolder(char* szFolder)
         return;
     }
     szLast[1] = '\0';
+}
+
+void vNextInfTryFolder(char* szFolder, int iTry)
+{
+    if (iTry < INF_TRIES - 1) {
+        vCutLastFolder(szFolder);
+        return;
+    }
+    if (strlen(szFolder) > kDriveRootLength)
+        szFolder[kDriveRootLength] = '\0';
 }

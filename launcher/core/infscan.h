@@ -2,13 +2,13 @@
    a C file so that msvcrt's own sscanf does the reading on Windows (see format.h).
    No windows.h here: built natively too. */
 #pragma once
+#include "capacities.h"
+
 #include <stdint.h>
 
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-enum { HWID_ENTRY_CAPACITY = 256 };   /* one list entry: 255 characters and the terminator */
 
 /* The third whitespace-separated word read as an unsigned decimal number, the way
    "%s %s %lu" reads it: "0x1106" gives 0, "12ab" gives 12.  A piece with no number

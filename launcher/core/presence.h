@@ -3,19 +3,17 @@
 // test of a function's identity, and the "DEV_%X" probe in the hardware-ID list.
 // No windows.h here: built natively too.
 #pragma once
+#include "capacities.h"
+#include "identity.h"
+
 #include <stddef.h>
 #include <stdint.h>
 
 enum {
     SCAN_BUSES = 8,                  // bus 0-7
     SCAN_DEVICES = 32,               // device 0-31
-    PCI_CONFIG_SPACE = 256,          // bytes of one function's configuration space
-    DEVICE_PROBE_CAPACITY = 260,     // szDeviceIDTemp
-    MATCH_ENTRY_CAPACITY = 256       // one hardware-ID list entry
+    PCI_CONFIG_SPACE = 256           // bytes of one function's configuration space
 };
-
-enum : uint16_t { ADAPTER_VENDOR_ID = 0x1106 };
-enum : uint8_t { NETWORK_BASE_CLASS = 0x02, ETHERNET_SUBCLASS = 0x00 };
 
 // The fields the check reads from a configuration header.
 struct PciIdentity {
@@ -63,11 +61,10 @@ void vFormatDeviceProbe(char szProbe[DEVICE_PROBE_CAPACITY], uint16_t uDeviceId)
 // Walks the list from entry 0 and answers whether an entry holds the probe as a
 // case-sensitive substring.  pfnVisit, when given, sees each entry before its test.
 typedef void (*ListEntryVisitor)(int iCount, const char* szEntry, const char* szProbe);
-bool bListHasProbe(const char (*aszList)[MATCH_ENTRY_CAPACITY], int iCount, const char* szProbe,
+bool bListHasProbe(const char (*aszList)[HWID_ENTRY_CAPACITY], int iCount, const char* szProbe,
                    ListEntryVisitor pfnVisit);
 
 // The driver's source on the disk and its copy in the system folder.  False, with
-// both texts empty, when either does not fit its buffer of DRIVER_PATH_CAPACITY bytes.
-enum { DRIVER_PATH_CAPACITY = 260 };
+// both texts empty, when either does not fit its buffer of PATH_CAPACITY bytes.
 bool bBuildDriverPaths(const char* szSetupFolder, const char* szSystemFolder,
-                       char szSource[DRIVER_PATH_CAPACITY], char szTarget[DRIVER_PATH_CAPACITY]);
+                       char szSource[PATH_CAPACITY], char szTarget[PATH_CAPACITY]);

@@ -1,4 +1,4 @@
-#include "hwidscan.h"
+#include "infscan.h"
 
 #include <stdio.h>
 

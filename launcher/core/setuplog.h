@@ -2,6 +2,8 @@
 // appended to the Windows folder followed by "\TEMP\_nicstart.log".  The file is opened
 // and closed for every entry; an entry that cannot be written is dropped silently.
 #pragma once
+#include "capacities.h"
+
 #include <stdarg.h>
 #include <stddef.h>
 
@@ -9,11 +11,7 @@
 extern "C" {
 #endif
 
-enum {
-    LOG_LINE_CAPACITY = 260,                         // message, CR LF and NUL
-    LOG_MESSAGE_MAX = LOG_LINE_CAPACITY - 3,         // 257 characters of message
-    LOG_PATH_CAPACITY = 260
-};
+enum { LOG_MESSAGE_MAX = LOG_LINE_CAPACITY - 3 };   // 257 characters of message
 
 #define LOG_FILE_SUFFIX "\\TEMP\\_nicstart.log"
 

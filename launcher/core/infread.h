@@ -5,7 +5,7 @@
 #include <stdint.h>
 #include <stdio.h>
 
-#include "hwidscan.h"
+#include "infscan.h"
 
 enum InfDialect {
     INF_DEVICE,       // device INF of Windows 95/98/Me and 2000/XP/2003
@@ -25,23 +25,9 @@ typedef void (*InfLogFn)(const char* szFormat, ...);
 // be opened.
 bool bInfFileIsValid(const char* szPath, InfDialect eDialect);
 
-// What one piece of INF text is to the hardware-ID reading.  Both passes classify
-// every piece with the same function, so they count and store the same pieces.
-enum HwidPieceKind {
-    HWID_PIECE_IGNORED,
-    HWID_PIECE_FOREIGN_CFID,   // NT 4.0: a configuration ID of another vendor
-    HWID_PIECE_ENTRY,          // yields one entry of the list
-    HWID_PIECE_END             // device INF: the model section ends, and the pass
-};
-
-// Where a pass stands in the file: the device INF's model section is open between
-// "[MANUF]" and the next piece that holds "[".
-struct HwidScan {
-    InfDialect eDialect;
-    bool bInModelSection;
-};
-
-HwidPieceKind eClassifyPiece(HwidScan* pScan, const char* szPiece, uint32_t* pdwDeviceCFID);
+// Both passes are one walk over the pieces from the current position, which classifies
+// each piece the same way and hands those that matter to the pass's own visitor: so
+// the passes count and store the same pieces.
 
 // Sizing pass: the number of entries that the pieces from the current position yield
 // (at most HWID_MAX_ENTRIES).  Logs each counted configuration ID (NT 4.0).

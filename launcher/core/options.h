@@ -27,3 +27,9 @@ void vBlankOption(char* szText, const char* szOption);
 // D:\DRV\ and D:\ stays.  A relative folder with no inner backslash (DRV\) has no level
 // left to cut inside its text, so it becomes ".\", the current folder, its parent.
 void vCutLastFolder(char* szFolder);
+
+// INF discovery searches up to INF_TRIES folders: the INF folder, one and two levels up
+// (vCutLastFolder), then its drive root (the first three characters, "D:\").
+enum { INF_TRIES = 4 };
+// Turns the folder of try iTry - 1 into the folder of try iTry (1 to INF_TRIES - 1).
+void vNextInfTryFolder(char* szFolder, int iTry);

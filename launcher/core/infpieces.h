@@ -4,9 +4,9 @@
 // one piece.  Shared by the INF validity test and the stored-INF clean-up.
 // No windows.h here: built natively too.
 #pragma once
-#include <stdio.h>
+#include "capacities.h"
 
-enum { INF_PIECE_CAPACITY = 128 };   // 127 characters and the terminator
+#include <stdio.h>
 
 // A mark is seen in a piece that holds its first text and, when it has one, its second.
 struct InfMark {
@@ -24,6 +24,11 @@ bool bFileHasBothMarks(FILE* pFile, const InfMark& markA, const InfMark& markB);
 // path: CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9 and the like, in any letter case, with
 // or without an extension.
 bool bNamesDevice(const char* szPath);
+
+// True when a listed name ends in ".inf" (in any letter case).  A file search for
+// "*.inf" also matches names whose generated short alias ends in .INF, such as x.info
+// or oem1.info, and those are no INF files.
+bool bIsInfName(const char* szName);
 
 // Opens an INF file for reading in text mode; null when it cannot be opened.  A device
 // name is never opened: reading a serial port (COM1, AUX) waits for input that may

@@ -1,5 +1,8 @@
 #include "infpieces.h"
 
+#include "identity.h"
+#include "textutil.h"
+
 #include <string.h>
 
 namespace {
@@ -48,6 +51,11 @@ bool bNamesDevice(const char* szPath)
             szName[uLength - 1] >= '1' && szName[uLength - 1] <= '9')
             return true;
     return false;
+}
+
+bool bIsInfName(const char* szName)
+{
+    return bEndsWithNoCase(szName, INF_EXTENSION);
 }
 
 FILE* pOpenInfText(const char* szPath)

@@ -1,6 +1,7 @@
-// The INF stores in which Windows keeps its copies of installed adapters' INF files,
-// one per Windows family, and the marks by which a stored copy of this adapter's INF
-// file is known.  The uninstall clean-up deletes the copies found here.
+// An INF store, in which Windows keeps its copies of installed adapters' INF files, and
+// the marks by which a stored copy of this adapter's INF file is known; each family's
+// store is a field of its row (family.h).  The uninstall clean-up deletes the copies
+// found here.
 // No windows.h here: built natively too.
 #pragma once
 #include "infpieces.h"
@@ -16,9 +17,6 @@ struct InfStore {
     InfMark markClass;
     InfMark markVendor;
 };
-
-// The store of the running Windows family; nullptr when no family flag is set.
-const InfStore* pFindInfStore(bool bWin9x, bool bWinNT4, bool bWin2K);
 
 // The search pattern and the path of one found file.  Text that does not fit the
 // capacity is refused (false, empty result) rather than shortened: a shortened path
