@@ -1,5 +1,6 @@
 #include "pciquery.h"
 
+#include "capacities.h"
 #include "convention.h"
 #include "decimal.h"
 #include "exports.h"
@@ -15,7 +16,6 @@ const char kReadFailText[] = "ERROR_GET_SUBID_READ_DEVICE_FAIL";
 const char kServiceName[] = "CFGREAD";
 const char kDevicePath[] = "\\\\.\\CFGREAD";
 const char kDriverFile[] = "\\DRIVERS\\cfgread.sys";   // under the system directory
-const UINT kPathSize = 256;
 
 const uint32_t kRequestNumbers = 3;
 const size_t kRevisionIdOffset = 0x08;
@@ -35,8 +35,9 @@ char RevIdText[5];
 // buffer is too small, or 0 on failure: each but a fitting length refuses the path.
 bool GetDriverPath(char* szPath)
 {
-    UINT uLength = GetSystemDirectoryA(szPath, kPathSize);
-    if (uLength == 0 || uLength >= kPathSize || uLength + sizeof kDriverFile > kPathSize)
+    UINT uLength = GetSystemDirectoryA(szPath, SYSTEM_PATH_CAPACITY);
+    if (uLength == 0 || uLength >= SYSTEM_PATH_CAPACITY ||
+        uLength + sizeof kDriverFile > SYSTEM_PATH_CAPACITY)
         return false;
     lstrcatA(szPath, kDriverFile);
     return true;
@@ -103,7 +104,7 @@ const char* ReadPciHeader(DWORD dwCount, LPSTR aszArgs[], PciHeaderReply* pReply
     // A short reply leaves the rest of the header zero, not stack leftovers.
     memset(pReply, 0, sizeof *pReply);
 
-    char szDriverPath[kPathSize];
+    char szDriverPath[SYSTEM_PATH_CAPACITY];
     if (!GetDriverPath(szDriverPath))
         return kFailText;
     SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);

@@ -11,7 +11,7 @@ const char kViewer[] = "\\winhlp32 ";
 bool BuildHelpCommand(const char* szSystemDirectory, const char* szHelpFile, UiString* pCommand)
 {
     size_t uDirectory = strlen(szSystemDirectory);
-    if (uDirectory >= HELP_DIRECTORY_CAPACITY - (sizeof kViewer - 1)) {
+    if (uDirectory >= SYSTEM_PATH_CAPACITY - (sizeof kViewer - 1)) {
         pCommand->Clear();
         return false;
     }

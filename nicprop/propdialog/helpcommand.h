@@ -2,11 +2,11 @@
 // argument exactly as the INF script gave it (no quotes added).
 // No windows.h here: built natively too.
 #pragma once
+#include "capacities.h"
 #include "uistring.h"
 
-enum { HELP_DIRECTORY_CAPACITY = 256 };   // the system directory and "\winhlp32 "
-
 // *pCommand = the command line.  The help argument may have any length.  False when
-// the directory and "\winhlp32 " together take more than 255 characters, or memory
+// the directory and "\winhlp32 " together do not fit SYSTEM_PATH_CAPACITY (more than
+// 255 characters), or memory
 // runs out: the viewer is then not started, rather than a cut-off program path.
 bool BuildHelpCommand(const char* szSystemDirectory, const char* szHelpFile, UiString* pCommand);

@@ -360,7 +360,7 @@ void PropertyDialog::OnOK()
 // The viewer runs on its own; whether it could be started is not reported.
 void PropertyDialog::OnHelp(UiMessage&)
 {
-    char szDirectory[HELP_DIRECTORY_CAPACITY];
+    char szDirectory[SYSTEM_PATH_CAPACITY];
     UINT uLength = GetSystemDirectoryA(szDirectory, sizeof szDirectory);
     if (uLength == 0 || uLength >= sizeof szDirectory)
         return;

@@ -50,11 +50,6 @@ bool UiApp::InitInstance()
 
 void UiApp::ExitInstance() {}
 
-UiApp* UiApp::Current()
-{
-    return gpApp;
-}
-
 HINSTANCE UiApp::Instance()
 {
     return ghInstance;

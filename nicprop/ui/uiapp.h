@@ -15,7 +15,6 @@ public:
     // Exit step, once per load that started up.
     virtual void ExitInstance();
 
-    static UiApp* Current();         // the module's application object, or null
     static HINSTANCE Instance();     // the module's own instance handle
 
 private:
