@@ -77,3 +77,16 @@ function(nic_dist target)
       VERBATIM)
   endif()
 endfunction()
+
+# nic_core_library(NAME INCLUDE DIR [LINKS LIBRARY...] SOURCES FILE...): a library of
+# shipped code that includes no windows.h, so that the host build compiles it natively
+# for the sanitizers and fuzzers; the Windows builds link it into the deliverables.
+function(nic_core_library name)
+  cmake_parse_arguments(L "" "" "INCLUDE;LINKS;SOURCES" ${ARGN})
+  add_library(${name} STATIC ${L_SOURCES})
+  target_include_directories(${name} PUBLIC ${L_INCLUDE})
+  if(L_LINKS)
+    target_link_libraries(${name} PUBLIC ${L_LINKS})
+  endif()
+  nic_shipped(${name})
+endfunction()

@@ -19,8 +19,8 @@ const char kModelSectionHeader[] = "[MANUF]";
 const char kSectionStart[] = "[";
 // A model line must be longer than this, its line feed counted, to be read.
 const size_t kShortestModelPiece = 10;
-const char kCfidFirst[] = "VT";
-const char kCfidSecond[] = "CFID";
+// NT 4.0: a configuration ID line ("VTCFID = 1493176582") holds both texts.
+const InfMark kCfidMark = { "VT", "CFID" };
 
 const char kLogCFID[] = "GetHardwareID dwDeviceCFID %08X ----------";
 const char kLogEntry[] = "GetHardwareID szInfModalID %s ----------";
@@ -66,7 +66,7 @@ PieceKind eClassifyDevicePiece(PieceScan* pScan, const char* szPiece)
 
 PieceKind eClassifyNt4Piece(const char* szPiece, uint32_t* pdwDeviceCFID)
 {
-    if (strstr(szPiece, kCfidFirst) == nullptr || strstr(szPiece, kCfidSecond) == nullptr)
+    if (!bPieceHasMark(szPiece, kCfidMark))
         return PIECE_IGNORED;
     *pdwDeviceCFID = dwScanDeviceCFID(szPiece);
     return wVendorOf(*pdwDeviceCFID) == ADAPTER_VENDOR_ID ? PIECE_ENTRY : PIECE_FOREIGN_CFID;

@@ -55,6 +55,16 @@ TextSpan LastItem(const QuoteWalk& walk)
     return span;
 }
 
+// *pText = the span of szText, or the empty text when there is no span to take.
+bool CopySpan(const char* szText, bool bFound, const TextSpan& span, UiString* pText)
+{
+    if (!bFound) {
+        pText->Clear();
+        return true;
+    }
+    return pText->Assign(szText + span.uStart, span.uLength);
+}
+
 }  // namespace
 
 int FindListItem(const char* szList, const char* szText)
@@ -87,12 +97,8 @@ bool LocateListItem(const char* szList, int iItem, TextSpan* pSpan)
 
 bool GetListItem(const char* szList, int iItem, UiString* pItem)
 {
-    TextSpan span;
-    if (!LocateListItem(szList, iItem, &span)) {
-        pItem->Clear();
-        return true;
-    }
-    return pItem->Assign(szList + span.uStart, span.uLength);
+    TextSpan span = { 0, 0 };
+    return CopySpan(szList, LocateListItem(szList, iItem, &span), span, pItem);
 }
 
 bool SetListItem(UiString* pList, int iItem, const char* szValue)
@@ -141,10 +147,7 @@ void SplitRange(const char* szItem, TextSpan* pLower, TextSpan* pUpper)
 
 bool GetField(const char* szItem, int iField, UiString* pField)
 {
-    TextSpan span;
-    if (!LocateField(szItem, iField, &span)) {
-        pField->Clear();
-        return false;
-    }
-    return pField->Assign(szItem + span.uStart, span.uLength);
+    TextSpan span = { 0, 0 };
+    bool bFound = LocateField(szItem, iField, &span);
+    return CopySpan(szItem, bFound, span, pField) && bFound;
 }
