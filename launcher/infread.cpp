@@ -1,6 +1,6 @@
 // The adapter's INF file on the driver disk: the validity test of one file, discovery
 // of the one valid INF file in a folder, and reading its hardware IDs into the list
-// that the presence check matches.  The text rules live in hwid.cpp.
+// that the presence check matches.  The text rules live in core/infread.cpp.
 #include "launcher.h"
 
 #include "core/identity.h"

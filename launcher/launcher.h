@@ -52,9 +52,6 @@ void GetHardwareID(const char* szFolder, const char* szFile);
 
 // Adapter presence check.
 bool bCheckAdapter();
-bool bCheckDevice9X(WORD busDevFn);
-void vReadPciConfig(WORD busDevFn, BYTE byRegister, DWORD* pdwValue);
-bool bCheckDevice(DWORD dwFunction);
 
 // Uninstall clean-up of the stored INF copies.
 void vDeleteInfFile();

@@ -93,8 +93,6 @@ bool bScanWithDriver(HANDLE hDevice, DWORD dwFunction)
     return false;
 }
 
-}  // namespace
-
 void vReadPciConfig(WORD busDevFn, BYTE byRegister, DWORD* pdwValue)
 {
     DWORD dwValue;
@@ -144,9 +142,11 @@ bool bCheckDevice(DWORD dwFunction)
     return bFound;
 }
 
+}  // namespace
+
 bool bCheckAdapter()
 {
-    if (!gState.bWin9x)
+    if (gState.pFamily->ePresence == PRESENCE_BY_DRIVER)
         return bCheckDevice(kCheckedFunction);
     for (unsigned uBus = 0; uBus < SCAN_BUSES; uBus++)
         for (unsigned uDevice = 0; uDevice < SCAN_DEVICES; uDevice++)

@@ -27,9 +27,7 @@ void vEnableShutdownPrivilege()
 // asked to close in the ordinary way.
 void vRestartWindows()
 {
-    if (gState.bWinNT4 || gState.bWin2K)
+    if (gState.pFamily->bRestartNeedsPrivilege)
         vEnableShutdownPrivilege();
-    else if (!gState.bWin9x)
-        return;
     ExitWindowsEx(EWX_REBOOT, 0);
 }
