@@ -12,7 +12,6 @@
 namespace {
 
 const char kInfPattern[] = "*" INF_EXTENSION;
-const char kMsgTwoValidInfs[] = "There are more than two Valid INF files! \nProgram exit!";
 
 const char kLogHardwareID[] = "GetHardwareID ----------";
 // A path that does not fit is refused whole, never shortened.

@@ -3,17 +3,9 @@
 #pragma once
 #include "capacities.h"
 #include "core/family.h"
+#include "core/nicstart.h"
 
 #include <windows.h>
-
-// The launcher's exit codes.  Every message box it shows ends the process except the
-// completion message and the restart question.
-enum {
-    EXIT_DONE = 0,               // a run that ended normally, or one of the original messages
-    EXIT_TWO_VALID_INFS = 1,     // one folder held two valid INF files
-    EXIT_SETUP_NOT_STARTED = 2,  // the setup program was found but could not be started
-    EXIT_TEXT_TOO_LONG = 3       // a path or the command line exceeded its buffer
-};
 
 // The flags say which family runs, as the log and the record name it; what the parts do
 // differently on that family they read from its row.
@@ -39,8 +31,6 @@ struct LauncherState {
 };
 
 extern LauncherState gState;
-
-#define NICSTART_CAPTION "NicStart"
 
 // Main flow.
 void vFatal(const char* szText, UINT uExitCode);

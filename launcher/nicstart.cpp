@@ -6,6 +6,7 @@
 #include "entry.h"
 #include "format.h"
 #include "core/identity.h"
+#include "core/nicstart.h"
 #include "core/options.h"
 #include "core/setuplog.h"
 #include "core/textutil.h"
@@ -16,31 +17,7 @@ LauncherState gState;
 
 namespace {
 
-const char kSetupSubFolder[] = "nicstart\\";
 const DWORD kRestartDelayMs = 5000;
-
-const char kLogStart[] = "//--------------------Start--------------------//";
-const char kLogCreateProcess[] = "//--------------------CreateProcess";
-const char kLogCleanupStart[] = "Auto delete driver and inf file while uninstall NIC.";
-const char kLogCleanupEnd[] = "Finish delete driver and inf file while uninstall NIC.";
-const char kLogEnd[] = "//---------------------End---------------------//";
-
-const char kMsgNoSetupProgram[] = "Can not find target files :";
-const char kMsgNoInf[] = "Can not find any inf files!";
-const char kMsgNoAdapter[] = "Can not find proper NIC, click OK to exit program.";
-const char kMsgInstalled[] = "The installation is Completed";
-const char kMsgUninstalled[] = "The uninstallation is Completed";
-const char kAskAfterInstall[] =
-    "It's recommended to reboot your system after install NIC driver.\n"
-    "Do you want ot restart your system now?";
-const char kAskAfterRemove[] =
-    "It's recommended to reboot your system after remove NIC driver.\n"
-    "Do you want ot restart your system now?";
-const char kMsgFolderTooLong[] =
-    "The folder of the setup program is too long. Copy the driver disk to a shorter path.";
-const char kMsgCommandTooLong[] =
-    "The command line is too long. The setup program accepts at most 255 characters.";
-const char kMsgInfOptionTooLong[] = "The value of -d or -f is too long.";
 
 void vMessage(const char* szText, UINT uType, int* piAnswer = nullptr)
 {
@@ -147,8 +124,7 @@ void vRunSetupProgram()
         DWORD dwError = GetLastError();
         vWriteLog("CreateProcess %s failed, error %lu", gState.szApplicationPath, dwError);
         char szText[NAME_CAPACITY + 64];
-        iFormatText(szText, sizeof szText, "Can not start the setup program %s (error %lu).",
-                    gState.szApplicationPath, dwError);
+        iFormatText(szText, sizeof szText, kMsgSetupNotStarted, gState.szApplicationPath, dwError);
         vFatal(szText, EXIT_SETUP_NOT_STARTED);
     }
     WaitForSingleObject(gState.piSetup.hProcess, INFINITE);
