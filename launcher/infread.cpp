@@ -9,6 +9,9 @@
 #include "core/setuplog.h"
 #include "core/textutil.h"
 
+static_assert(sizeof gState.szInfFile == PATH_CAPACITY && sizeof gState.szInfFolder == PATH_CAPACITY,
+              "a found name and its folder are joined and copied with the path capacity");
+
 namespace {
 
 const char kInfPattern[] = "*" INF_EXTENSION;

@@ -33,7 +33,7 @@ char RevIdText[5];
 
 // GetSystemDirectoryA gives the length without NUL, or the size it would need when the
 // buffer is too small, or 0 on failure: each but a fitting length refuses the path.
-bool GetDriverPath(char* szPath)
+bool GetDriverPath(char szPath[SYSTEM_PATH_CAPACITY])
 {
     UINT uLength = GetSystemDirectoryA(szPath, SYSTEM_PATH_CAPACITY);
     if (uLength == 0 || uLength >= SYSTEM_PATH_CAPACITY ||
