@@ -1,10 +1,12 @@
-#include "pciquery.h"
-
+// GetSubID and GetRevID: register and start the cfgread driver service, send its device
+// one request naming a PCI function, read back that function's 64-byte configuration
+// header, and give one field of it as decimal text.  ReadPciHeader is the shared body.
 #include "capacities.h"
 #include "convention.h"
 #include "decimal.h"
 #include "exports.h"
 
+#include <stdint.h>
 #include <string.h>
 
 namespace {
@@ -17,6 +19,7 @@ const char kServiceName[] = "CFGREAD";
 const char kDevicePath[] = "\\\\.\\CFGREAD";
 const char kDriverFile[] = "\\DRIVERS\\cfgread.sys";   // under the system directory
 
+const DWORD kPciHeaderSize = 64;
 const uint32_t kRequestNumbers = 3;
 const size_t kRevisionIdOffset = 0x08;
 const size_t kSubsystemOffset = 0x2C;   // Subsystem Vendor ID, then Subsystem ID
@@ -26,6 +29,11 @@ struct PciHeaderRequest {
     int32_t aiNumber[kRequestNumbers];
 };
 static_assert(sizeof(PciHeaderRequest) == 12, "the driver reads exactly 12 bytes");
+
+// The first 64 bytes of the named function's PCI configuration space.
+struct PciHeaderReply {
+    uint8_t abyHeader[kPciHeaderSize];
+};
 
 // The result texts of the last successful call of each export.
 char SubIdText[12];
@@ -91,11 +99,11 @@ uint32_t LittleEndian32(const uint8_t* pbyAt)
            static_cast<uint32_t>(pbyAt[2]) << 16 | static_cast<uint32_t>(pbyAt[3]) << 24;
 }
 
-}  // namespace
-
 // A driver that cannot be started or opened is reported like the other failures to set
 // up the driver, and the INF script goes on; ending the host process here would take
-// the whole INF interpreter down with it.
+// the whole INF interpreter down with it.  Reads the header of the function that
+// argument entries 0, 1 and 2 name; gives null on success, else the failure text to
+// return, with every handle it opened closed.
 const char* ReadPciHeader(DWORD dwCount, LPSTR aszArgs[], PciHeaderReply* pReply)
 {
     PciHeaderRequest request;
@@ -114,6 +122,8 @@ const char* ReadPciHeader(DWORD dwCount, LPSTR aszArgs[], PciHeaderReply* pReply
     CloseServiceHandle(hManager);
     return szFailure;
 }
+
+}  // namespace
 
 BOOL WINAPI GetSubID(DWORD dwCount, LPSTR aszArgs[], LPSTR* pszResult)
 {
