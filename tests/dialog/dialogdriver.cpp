@@ -3,7 +3,6 @@
 #include "harness.h"
 
 #include <fcntl.h>
-#include <io.h>
 #include <stdio.h>
 #include <sys/stat.h>
 
@@ -113,30 +112,62 @@ DWORD WINAPI DialogSession::Worker(LPVOID param)
     return 0;
 }
 
-// Standard output is shared with the library (one msvcrt): its file descriptor 1 goes to
-// a file for the session.
+// The library writes its trace through its own C runtime, crtdll.dll, whose file
+// descriptors are its own: that runtime's descriptor 1 goes to a file for the session.
+namespace {
+
+struct LibraryRuntime {
+    int (*pfnDup)(int);
+    int (*pfnDup2)(int, int);
+    int (*pfnOpen)(const char*, int, ...);
+    int (*pfnClose)(int);
+    int (*pfnFlush)(FILE*);
+};
+
+bool BindLibraryRuntime(LibraryRuntime& runtime)
+{
+    HMODULE hRuntime = GetModuleHandleA("crtdll.dll");
+    if (hRuntime == nullptr)
+        return false;
+    runtime.pfnDup = reinterpret_cast<int (*)(int)>(reinterpret_cast<void*>(GetProcAddress(hRuntime, "_dup")));
+    runtime.pfnDup2 =
+        reinterpret_cast<int (*)(int, int)>(reinterpret_cast<void*>(GetProcAddress(hRuntime, "_dup2")));
+    runtime.pfnOpen = reinterpret_cast<int (*)(const char*, int, ...)>(
+        reinterpret_cast<void*>(GetProcAddress(hRuntime, "_open")));
+    runtime.pfnClose = reinterpret_cast<int (*)(int)>(reinterpret_cast<void*>(GetProcAddress(hRuntime, "_close")));
+    runtime.pfnFlush =
+        reinterpret_cast<int (*)(FILE*)>(reinterpret_cast<void*>(GetProcAddress(hRuntime, "fflush")));
+    return runtime.pfnDup && runtime.pfnDup2 && runtime.pfnOpen && runtime.pfnClose && runtime.pfnFlush;
+}
+
+}  // namespace
+
 void DialogSession::StartCapture()
 {
+    LibraryRuntime runtime;
+    if (!BindLibraryRuntime(runtime))
+        return;
     char szTemp[MAX_PATH] = "", szFile[MAX_PATH] = "";
     GetTempPathA(sizeof szTemp, szTemp);
     GetTempFileNameA(szTemp, "dlg", 0, szFile);
     m_tracePath = szFile;
-    fflush(stdout);
-    m_savedStdout = _dup(1);
-    int fd = _open(szFile, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+    runtime.pfnFlush(nullptr);
+    m_savedStdout = runtime.pfnDup(1);
+    int fd = runtime.pfnOpen(szFile, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd >= 0) {
-        _dup2(fd, 1);
-        _close(fd);
+        runtime.pfnDup2(fd, 1);
+        runtime.pfnClose(fd);
     }
 }
 
 void DialogSession::StopCapture()
 {
-    if (m_savedStdout < 0)
+    LibraryRuntime runtime;
+    if (m_savedStdout < 0 || !BindLibraryRuntime(runtime))
         return;
-    fflush(stdout);
-    _dup2(m_savedStdout, 1);
-    _close(m_savedStdout);
+    runtime.pfnFlush(nullptr);
+    runtime.pfnDup2(m_savedStdout, 1);
+    runtime.pfnClose(m_savedStdout);
     m_savedStdout = -1;
     m_trace = ReadWholeFile(m_tracePath);
     DeleteFileA(m_tracePath.c_str());
