@@ -68,23 +68,23 @@ endif()
 # compiler's helpers (the stack probe).  The toolchain has crtdll's import library for the
 # i686 only; for the wine build it is made from cmake/crtdll-x86_64.def, so that the tests
 # run the C library the users get.
-if(NIC_WINDOWS)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(NIC_CRTDLL_LIB crtdll)
-  else()
-    set(NIC_CRTDLL_LIB "${CMAKE_BINARY_DIR}/libcrtdll.a")
-    add_custom_command(OUTPUT "${NIC_CRTDLL_LIB}"
-      COMMAND x86_64-w64-mingw32-dlltool --input-def "${CMAKE_SOURCE_DIR}/cmake/crtdll-x86_64.def"
-              --dllname crtdll.dll --output-lib "${NIC_CRTDLL_LIB}"
-      DEPENDS "${CMAKE_SOURCE_DIR}/cmake/crtdll-x86_64.def" VERBATIM)
-    add_custom_target(crtdll_implib DEPENDS "${NIC_CRTDLL_LIB}")
-  endif()
+set(NIC_CRT_LINK_I686 -nostdlib -lcrtdll -lkernel32 -luser32 -lgcc)
+if(NIC_WINDOWS AND NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(NIC_CRTDLL_X64_LIB "${CMAKE_BINARY_DIR}/libcrtdll.a")
+  add_custom_command(OUTPUT "${NIC_CRTDLL_X64_LIB}"
+    COMMAND x86_64-w64-mingw32-dlltool --input-def "${CMAKE_SOURCE_DIR}/cmake/crtdll-x86_64.def"
+            --dllname crtdll.dll --output-lib "${NIC_CRTDLL_X64_LIB}"
+    DEPENDS "${CMAKE_SOURCE_DIR}/cmake/crtdll-x86_64.def" VERBATIM)
+  add_custom_target(crtdll_implib DEPENDS "${NIC_CRTDLL_X64_LIB}")
 endif()
 
+# Links a target against crtdll.dll and nothing of MinGW's run-time libraries.  Called
+# after the target's other libraries, which need the C runtime after them on the line.
 function(nic_crtdll target)
-  target_link_options(${target} PRIVATE -nostdlib)
-  target_link_libraries(${target} PRIVATE ${NIC_CRTDLL_LIB} kernel32 user32 gcc)
-  if(TARGET crtdll_implib)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_link_libraries(${target} PRIVATE ${NIC_CRT_LINK_I686})
+  else()
+    target_link_libraries(${target} PRIVATE -nostdlib "${NIC_CRTDLL_X64_LIB}" -lkernel32 -luser32 -lgcc)
     add_dependencies(${target} crtdll_implib)
   endif()
 endfunction()
