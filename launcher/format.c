@@ -11,10 +11,10 @@ int iFormatTextV(char* szDest, size_t uCapacity, const char* szFormat, va_list a
 #ifdef _WIN32
     /* crtdll's _vsnprintf (the C runtime of every target) writes at most the count it is
        given and returns -1 when the text is longer.  A text of exactly the count is
-       written without a terminator, and the answer then is its length or -1, depending
-       on the runtime's release.  With the whole capacity as the count, only a length
-       below it is a text that fits; for any other answer the last byte is made the
-       terminator. */
+       written without a terminator; the answer then is its length (Wine's crtdll) and
+       may be -1 in other releases.  With the whole capacity as the count, only a length
+       below it is a text that fits, whatever the answer to the exact case; otherwise
+       the last byte is made the terminator. */
     int iWritten = _vsnprintf(szDest, uCapacity, szFormat, args);
     if (iWritten < 0 || (size_t)iWritten >= uCapacity) {
         szDest[uCapacity - 1] = '\0';

@@ -14,7 +14,7 @@ extern "C" void (*__CTOR_LIST__[])();
 namespace {
 
 // The compiler registers each static object's destructor through atexit while it
-// constructs the object; this library has two.
+// constructs the object; nicprop.dll has two.
 const int kMaxDestructors = 8;
 void (*gapfnDestructor[kMaxDestructors])();
 int giDestructors = 0;
