@@ -35,8 +35,8 @@ if(NIC_BUILD STREQUAL "host")
   endif()
 else()
   # The C runtime's own printf family: MinGW's replacement is larger and, in its prebuilt
-  # form, uses instructions a 486 lacks.  Only C files call it (a libstdc++ header would switch
-  # C++ files back to MinGW's version).
+  # form, uses instructions a 486 lacks.  Only C files call it (a libstdc++ header would
+  # switch C++ files back to MinGW's version).
   add_compile_definitions($<$<COMPILE_LANGUAGE:C>:__USE_MINGW_ANSI_STDIO=0>)
   add_compile_definitions(WIN32_LEAN_AND_MEAN)
   add_link_options(${NIC_STATIC_LINK_FLAGS})

@@ -3,6 +3,7 @@
 #include "harness.h"
 
 #include <fcntl.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <sys/stat.h>
 
@@ -114,6 +115,9 @@ DWORD WINAPI DialogSession::Worker(LPVOID param)
 
 // The library writes its trace through its own C runtime, crtdll.dll, whose file
 // descriptors are its own: that runtime's descriptor 1 goes to a file for the session.
+// Both runtimes of this process took the process's standard output handle for their
+// descriptor 1, so while the library's is redirected that handle is protected from
+// closing: the test's own output keeps going to it.
 namespace {
 
 struct LibraryRuntime {
@@ -122,22 +126,28 @@ struct LibraryRuntime {
     int (*pfnOpen)(const char*, int, ...);
     int (*pfnClose)(int);
     int (*pfnFlush)(FILE*);
+    intptr_t (*pfnOsHandle)(int);
 };
+
+template <typename Function>
+void Bind(HMODULE hRuntime, const char* szName, Function*& pfn)
+{
+    pfn = reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(hRuntime, szName)));
+}
 
 bool BindLibraryRuntime(LibraryRuntime& runtime)
 {
     HMODULE hRuntime = GetModuleHandleA("crtdll.dll");
     if (hRuntime == nullptr)
         return false;
-    runtime.pfnDup = reinterpret_cast<int (*)(int)>(reinterpret_cast<void*>(GetProcAddress(hRuntime, "_dup")));
-    runtime.pfnDup2 =
-        reinterpret_cast<int (*)(int, int)>(reinterpret_cast<void*>(GetProcAddress(hRuntime, "_dup2")));
-    runtime.pfnOpen = reinterpret_cast<int (*)(const char*, int, ...)>(
-        reinterpret_cast<void*>(GetProcAddress(hRuntime, "_open")));
-    runtime.pfnClose = reinterpret_cast<int (*)(int)>(reinterpret_cast<void*>(GetProcAddress(hRuntime, "_close")));
-    runtime.pfnFlush =
-        reinterpret_cast<int (*)(FILE*)>(reinterpret_cast<void*>(GetProcAddress(hRuntime, "fflush")));
-    return runtime.pfnDup && runtime.pfnDup2 && runtime.pfnOpen && runtime.pfnClose && runtime.pfnFlush;
+    Bind(hRuntime, "_dup", runtime.pfnDup);
+    Bind(hRuntime, "_dup2", runtime.pfnDup2);
+    Bind(hRuntime, "_open", runtime.pfnOpen);
+    Bind(hRuntime, "_close", runtime.pfnClose);
+    Bind(hRuntime, "fflush", runtime.pfnFlush);
+    Bind(hRuntime, "_get_osfhandle", runtime.pfnOsHandle);
+    return runtime.pfnDup && runtime.pfnDup2 && runtime.pfnOpen && runtime.pfnClose && runtime.pfnFlush &&
+           runtime.pfnOsHandle;
 }
 
 }  // namespace
@@ -155,7 +165,10 @@ void DialogSession::StartCapture()
     m_savedStdout = runtime.pfnDup(1);
     int fd = runtime.pfnOpen(szFile, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd >= 0) {
+        HANDLE hShared = reinterpret_cast<HANDLE>(runtime.pfnOsHandle(1));
+        SetHandleInformation(hShared, HANDLE_FLAG_PROTECT_FROM_CLOSE, HANDLE_FLAG_PROTECT_FROM_CLOSE);
         runtime.pfnDup2(fd, 1);
+        SetHandleInformation(hShared, HANDLE_FLAG_PROTECT_FROM_CLOSE, 0);
         runtime.pfnClose(fd);
     }
 }
