@@ -13,14 +13,16 @@ add_compile_options(-Wall -Wextra)
 set(NIC_STATIC_LINK_FLAGS -static -static-libgcc -static-libstdc++)
 # No unwinder is linked and nothing throws, so unwind tables would only fill the floppy.
 set(NIC_RELEASE_C_FLAGS -Os -march=i486 -mtune=i686 -fno-asynchronous-unwind-tables)
-set(NIC_RELEASE_CXX_FLAGS -fno-exceptions -fno-rtti -fno-threadsafe-statics)
+# No sized deallocation: a deleting destructor then needs only the plain operator delete,
+# which the library's entry module defines (nothing of libstdc++ is linked).
+set(NIC_RELEASE_CXX_FLAGS -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-sized-deallocation)
 set(NIC_RELEASE_LINK_FLAGS
     # Pinned so that Windows 95 and NT 4.0 load the files whatever binutils defaults to.
     -Wl,--subsystem,windows:4.0
     -Wl,--major-subsystem-version,4,--minor-subsystem-version,0
     -Wl,--major-os-version,4,--minor-os-version,0
-    # An auto-imported variable works only through the CRT's pseudo-relocation pass, which
-    # nicstart's own entry point never runs (and which holds CMOV code): refuse it here.
+    # An auto-imported variable works only through MinGW's pseudo-relocation pass, which
+    # neither file's own entry point runs: refuse it here.
     -Wl,--disable-auto-import)
 
 if(NIC_BUILD STREQUAL "host")
@@ -32,9 +34,9 @@ if(NIC_BUILD STREQUAL "host")
     set(NIC_FUZZ ON)
   endif()
 else()
-  # msvcrt's own printf family: MinGW's replacement is larger and, in its prebuilt form,
-  # uses instructions a 486 lacks.  Only C files call it (a libstdc++ header would switch
-  # C++ files back to MinGW's version).
+  # The C runtime's own printf family: MinGW's replacement is larger and, in its prebuilt
+  # form, uses instructions a 486 lacks.  Only C files call it (a libstdc++ header would
+  # switch C++ files back to MinGW's version).
   add_compile_definitions($<$<COMPILE_LANGUAGE:C>:__USE_MINGW_ANSI_STDIO=0>)
   add_compile_definitions(WIN32_LEAN_AND_MEAN)
   add_link_options(${NIC_STATIC_LINK_FLAGS})
@@ -59,11 +61,48 @@ if(NIC_BUILD STREQUAL "wine")
   string(REPLACE "/" "\\\\" NIC_SOURCE_DIR_WIN "Z:${CMAKE_SOURCE_DIR}")
 endif()
 
+# The C runtime of the shipped files: crtdll.dll, the one that every target carries in its
+# system folder (msvcrt.dll is missing from a clean Windows 95).  Nothing of MinGW's own
+# run-time libraries is linked: each file has its own entry point, so MinGW's start-up
+# code, its pseudo-relocation pass and its msvcrt-only helpers stay out; libgcc gives the
+# compiler's helpers (the stack probe).  The toolchain has crtdll's import library for the
+# i686 only; for the wine build it is made from cmake/crtdll-x86_64.def, so that the tests
+# run the C library the users get.
+set(NIC_CRT_LINK_I686 -nostdlib -lcrtdll -lkernel32 -luser32 -lgcc)
+if(NIC_WINDOWS AND NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(NIC_CRTDLL_X64_LIB "${CMAKE_BINARY_DIR}/libcrtdll.a")
+  add_custom_command(OUTPUT "${NIC_CRTDLL_X64_LIB}"
+    COMMAND x86_64-w64-mingw32-dlltool --input-def "${CMAKE_SOURCE_DIR}/cmake/crtdll-x86_64.def"
+            --dllname crtdll.dll --output-lib "${NIC_CRTDLL_X64_LIB}"
+    DEPENDS "${CMAKE_SOURCE_DIR}/cmake/crtdll-x86_64.def" VERBATIM)
+  add_custom_target(crtdll_implib DEPENDS "${NIC_CRTDLL_X64_LIB}")
+endif()
+
+# Links a target against crtdll.dll and nothing of MinGW's run-time libraries.  Called
+# after the target's other libraries, which need the C runtime after them on the line.
+function(nic_crtdll target)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_link_libraries(${target} PRIVATE ${NIC_CRT_LINK_I686})
+  else()
+    target_link_libraries(${target} PRIVATE -nostdlib "${NIC_CRTDLL_X64_LIB}" -lkernel32 -luser32 -lgcc)
+    add_dependencies(${target} crtdll_implib)
+  endif()
+endfunction()
+
+# A DLL on nicprop's UI layer starts at the layer's own entry point (nicprop/ui/uientry.cpp).
+function(nic_dll_entry target)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_link_options(${target} PRIVATE -Wl,-e,_UiDllEntry@12)
+  else()
+    target_link_options(${target} PRIVATE -Wl,-e,UiDllEntry)
+  endif()
+  nic_crtdll(${target})
+endfunction()
+
 # Shipped code: no exceptions, RTTI or thread-safe statics in any build, so that the
 # wine build tests what the release build ships.
 function(nic_shipped target)
-  target_compile_options(${target} PRIVATE
-    $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -fno-threadsafe-statics>)
+  target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${NIC_RELEASE_CXX_FLAGS}>")
 endfunction()
 
 # Puts a shipped release binary into dist/, stripped.  The unstripped link stays in the

@@ -1,4 +1,4 @@
-// Bounded printf-style formatting through the C library's own printf family (msvcrt's
+// Bounded printf-style formatting through the C library's own printf family (crtdll's
 // on Windows).  Kept in a C file: in C++ a libstdc++ header would switch the calls to
 // MinGW's replacement, which is larger and uses instructions that a 486 lacks.
 #pragma once

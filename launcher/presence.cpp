@@ -6,6 +6,7 @@
 
 #include "core/presence.h"
 #include "core/setuplog.h"
+#include "ntcalls.h"
 
 static_assert(sizeof *gState.aszInfModalID == HWID_ENTRY_CAPACITY, "the matcher walks the launcher's own list");
 static_assert(sizeof gState.szSetupFolder == PATH_CAPACITY, "the driver's source is joined to the setup folder");
@@ -43,22 +44,22 @@ bool bStartDriver()
     DeleteFileA(szTarget);
     CopyFileA(szSource, szTarget, FALSE);
 
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE hManager = NtOpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (hManager == nullptr)
         return false;
-    SC_HANDLE hService = CreateServiceA(hManager, kServiceName, kServiceName, SERVICE_ALL_ACCESS,
-                                        SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                        szTarget, nullptr, nullptr, nullptr, nullptr, nullptr);
+    SC_HANDLE hService = NtCreateServiceA(hManager, kServiceName, kServiceName, SERVICE_ALL_ACCESS,
+                                          SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                          szTarget, nullptr, nullptr, nullptr, nullptr, nullptr);
     if (hService == nullptr && GetLastError() == ERROR_SERVICE_EXISTS)
-        hService = OpenServiceA(hManager, kServiceName, SERVICE_ALL_ACCESS);
+        hService = NtOpenServiceA(hManager, kServiceName, SERVICE_ALL_ACCESS);
     bool bStarted = false;
     DWORD dwStartError = 0;
     if (hService != nullptr) {
-        bStarted = StartServiceA(hService, 0, nullptr) != FALSE;
+        bStarted = NtStartServiceA(hService, 0, nullptr) != FALSE;
         dwStartError = GetLastError();
-        CloseServiceHandle(hService);
+        NtCloseServiceHandle(hService);
     }
-    CloseServiceHandle(hManager);
+    NtCloseServiceHandle(hManager);
     return bStarted || dwStartError == ERROR_SERVICE_ALREADY_RUNNING;
 }
 

@@ -1,7 +1,9 @@
 // Restart of Windows at the end of a run.  On the NT family a process may restart
 // Windows only with the shutdown privilege enabled in its own token; the Windows 95
-// family has no tokens, and its advapi32 has only failing stubs for these calls.
+// family has no tokens, and the token calls are made on the NT family only.
 #include "launcher.h"
+
+#include "ntcalls.h"
 
 namespace {
 
@@ -10,13 +12,13 @@ const char kShutdownPrivilege[] = "SeShutdownPrivilege";
 void vEnableShutdownPrivilege()
 {
     HANDLE hToken = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &hToken))
+    if (!NtOpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &hToken))
         return;
     TOKEN_PRIVILEGES tpShutdown = {};
     tpShutdown.PrivilegeCount = 1;
     tpShutdown.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    if (LookupPrivilegeValueA(nullptr, kShutdownPrivilege, &tpShutdown.Privileges[0].Luid))
-        AdjustTokenPrivileges(hToken, FALSE, &tpShutdown, 0, nullptr, nullptr);
+    if (NtLookupPrivilegeValueA(nullptr, kShutdownPrivilege, &tpShutdown.Privileges[0].Luid))
+        NtAdjustTokenPrivileges(hToken, FALSE, &tpShutdown, 0, nullptr, nullptr);
     CloseHandle(hToken);
 }
 

@@ -7,7 +7,7 @@ uint32_t dwScanDeviceCFID(const char* szPiece)
     unsigned long ulDeviceCFID = 0;
     if (sscanf(szPiece, "%*s %*s %lu", &ulDeviceCFID) != 1)
         return 0;
-    /* unsigned long is 64 bits on a native 64-bit build; msvcrt's is 32 bits. */
+    /* unsigned long is 64 bits on a native 64-bit build; on Windows it is 32 bits. */
     return (uint32_t)ulDeviceCFID;
 }
 

@@ -1,5 +1,6 @@
 /* The two readings of an INF piece done with the C library's scanf family.  Kept in
-   a C file so that msvcrt's own sscanf does the reading on Windows (see common/format.h).
+   a C file so that the C runtime's own sscanf (crtdll's) does the reading on Windows
+   (see common/format.h).
    No windows.h here: built natively too. */
 #pragma once
 #include "capacities.h"

@@ -25,7 +25,10 @@ bool bJoinText(char* szDest, size_t uCapacity, const char* szFirst, const char* 
 
 bool bAppendText(char* szDest, size_t uCapacity, const char* szSource)
 {
-    size_t uUsed = strnlen(szDest, uCapacity);
+    // A destination with no terminator within its capacity counts as full.  memchr, as
+    // crtdll.dll, the shipped files' C runtime, has no strnlen.
+    const char* pEnd = static_cast<const char*>(memchr(szDest, '\0', uCapacity));
+    size_t uUsed = pEnd != nullptr ? static_cast<size_t>(pEnd - szDest) : uCapacity;
     size_t uMore = strlen(szSource);
     if (uUsed >= uCapacity || uMore >= uCapacity - uUsed)
         return false;

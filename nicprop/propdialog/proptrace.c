@@ -10,6 +10,7 @@ void TraceLine(const char* szFormat, ...)
     vprintf(szFormat, args);
     va_end(args);
     /* Redirected standard output is fully buffered; a line should be there when the
-       dialog is, not when the process ends. */
-    fflush(stdout);
+       dialog is, not when the process ends.  All streams are flushed, as the library
+       writes to no other: naming stdout would need a helper of MinGW's msvcrt library. */
+    fflush(NULL);
 }

@@ -3,7 +3,7 @@
 #include "harness.h"
 
 #include <fcntl.h>
-#include <io.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <sys/stat.h>
 
@@ -113,30 +113,74 @@ DWORD WINAPI DialogSession::Worker(LPVOID param)
     return 0;
 }
 
-// Standard output is shared with the library (one msvcrt): its file descriptor 1 goes to
-// a file for the session.
+// The library writes its trace through its own C runtime, crtdll.dll, whose file
+// descriptors are its own: that runtime's descriptor 1 goes to a file for the session.
+// Both runtimes of this process took the process's standard output handle for their
+// descriptor 1, so while the library's is redirected that handle is protected from
+// closing: the test's own output keeps going to it.
+namespace {
+
+struct LibraryRuntime {
+    int (*pfnDup)(int);
+    int (*pfnDup2)(int, int);
+    int (*pfnOpen)(const char*, int, ...);
+    int (*pfnClose)(int);
+    int (*pfnFlush)(FILE*);
+    intptr_t (*pfnOsHandle)(int);
+};
+
+template <typename Function>
+void Bind(HMODULE hRuntime, const char* szName, Function*& pfn)
+{
+    pfn = reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(hRuntime, szName)));
+}
+
+bool BindLibraryRuntime(LibraryRuntime& runtime)
+{
+    HMODULE hRuntime = GetModuleHandleA("crtdll.dll");
+    if (hRuntime == nullptr)
+        return false;
+    Bind(hRuntime, "_dup", runtime.pfnDup);
+    Bind(hRuntime, "_dup2", runtime.pfnDup2);
+    Bind(hRuntime, "_open", runtime.pfnOpen);
+    Bind(hRuntime, "_close", runtime.pfnClose);
+    Bind(hRuntime, "fflush", runtime.pfnFlush);
+    Bind(hRuntime, "_get_osfhandle", runtime.pfnOsHandle);
+    return runtime.pfnDup && runtime.pfnDup2 && runtime.pfnOpen && runtime.pfnClose && runtime.pfnFlush &&
+           runtime.pfnOsHandle;
+}
+
+}  // namespace
+
 void DialogSession::StartCapture()
 {
+    LibraryRuntime runtime;
+    if (!BindLibraryRuntime(runtime))
+        return;
     char szTemp[MAX_PATH] = "", szFile[MAX_PATH] = "";
     GetTempPathA(sizeof szTemp, szTemp);
     GetTempFileNameA(szTemp, "dlg", 0, szFile);
     m_tracePath = szFile;
-    fflush(stdout);
-    m_savedStdout = _dup(1);
-    int fd = _open(szFile, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
+    runtime.pfnFlush(nullptr);
+    m_savedStdout = runtime.pfnDup(1);
+    int fd = runtime.pfnOpen(szFile, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd >= 0) {
-        _dup2(fd, 1);
-        _close(fd);
+        HANDLE hShared = reinterpret_cast<HANDLE>(runtime.pfnOsHandle(1));
+        SetHandleInformation(hShared, HANDLE_FLAG_PROTECT_FROM_CLOSE, HANDLE_FLAG_PROTECT_FROM_CLOSE);
+        runtime.pfnDup2(fd, 1);
+        SetHandleInformation(hShared, HANDLE_FLAG_PROTECT_FROM_CLOSE, 0);
+        runtime.pfnClose(fd);
     }
 }
 
 void DialogSession::StopCapture()
 {
-    if (m_savedStdout < 0)
+    LibraryRuntime runtime;
+    if (m_savedStdout < 0 || !BindLibraryRuntime(runtime))
         return;
-    fflush(stdout);
-    _dup2(m_savedStdout, 1);
-    _close(m_savedStdout);
+    runtime.pfnFlush(nullptr);
+    runtime.pfnDup2(m_savedStdout, 1);
+    runtime.pfnClose(m_savedStdout);
     m_savedStdout = -1;
     m_trace = ReadWholeFile(m_tracePath);
     DeleteFileA(m_tracePath.c_str());

@@ -449,8 +449,9 @@ TEST_F(Presence, NtPathPlatformCallsOnAFirstAndASecondRun)
 
 // A driver service that cannot be set up or opened fails the check, even with a
 // matching adapter in the machine and the driver left running by an earlier run; what
-// was opened is closed, and nothing is asked of the device.  A call made to fail does
-// not show in the trace.
+// was opened is closed, and nothing is asked of the device.  A service manager function
+// missing from advapi32 fails as a refused call does.  A call made to fail does not
+// show in the trace.
 TEST_F(Presence, DriverThatCannotBeReachedFailsTheCheck)
 {
     harness::RelayTrace trace("advapi32.OpenSCManagerA;advapi32.CreateServiceA;advapi32.OpenServiceA;"
@@ -478,6 +479,8 @@ TEST_F(Presence, DriverThatCannotBeReachedFailsTheCheck)
         { "CreateServiceA=5", { openManager, closeManager } },
         { "StartServiceA=5", { openManager, serviceExists, openService, closeService, closeManager } },
         { "CreateFileA=2", { openManager, serviceExists, openService, alreadyRunning, closeService, closeManager } },
+        { "OpenSCManagerA=missing", {} },
+        { "StartServiceA=missing", { openManager, serviceExists, openService, closeService, closeManager } },
     };
     relay = &trace;
     for (const Case& c : cases) {

@@ -30,7 +30,7 @@ const char kLogInfReading[] = "GetHardwareID ";
 // The functions whose calls the relay trace shows, and the channels for nicstart.
 const char kRelayInclude[] = "kernel32.Sleep;advapi32.OpenProcessToken;advapi32.LookupPrivilegeValueA;"
                              "advapi32.AdjustTokenPrivileges;kernel32.CloseHandle;user32.ExitWindowsEx;"
-                             "msvcrt.fopen";
+                             "crtdll.fopen;kernel32.LoadLibraryA";
 const char kTraceChannels[] = "+pid,+timestamp,+relay,+server";
 
 const char kSleepBeforeRestart[] = "00001388";          // 5000 ms
@@ -117,6 +117,7 @@ struct Traced {
     std::vector<Call> calls;                    // nicstart's own, fopen of other files left out
     std::vector<std::string> privilegeRequests; // nicstart's adjust_token_privileges requests
     double lastLogOpenMs = -1;                  // the log's last fopen before the restart
+    int advapiLoads = 0;                        // LoadLibraryA calls for advapi32
 };
 
 enum Restart { NO_RESTART, RESTART_9X, RESTART_NT };
@@ -189,7 +190,10 @@ protected:
             bool restarting = !traced.calls.empty() && traced.calls.back().function != "user32.exitwindowsex";
             if (call.function == "kernel32.closehandle" && !restarting)
                 continue;
-            if (call.function != "msvcrt.fopen") {
+            if (call.function == "kernel32.loadlibrarya") {
+                if (call.arguments.size() == 1 && call.arguments[0].find("advapi32") != std::string::npos)
+                    traced.advapiLoads++;
+            } else if (call.function != "crtdll.fopen") {
                 traced.calls.push_back(call);
             } else if (call.arguments.size() == 2 && call.arguments[0].find("_nicstart.log") != std::string::npos &&
                        traced.calls.empty()) {
@@ -309,6 +313,8 @@ TEST_F(Restarts, WhichRunsRestartAndHow)
             EXPECT_EQ(result.boxes[0].text, c.message);
         }
         ExpectRestartCalls(c, traced);
+        // The Windows 95 family never loads advapi32; the NT family looks its calls up once.
+        EXPECT_EQ(traced.advapiLoads, std::string(c.version) == "win98" ? 0 : 1) << "LoadLibraryA of advapi32";
 
         // The frame of the run; the INF reading's and the presence check's own entries are
         // not this test's concern.
@@ -330,9 +336,10 @@ TEST_F(Restarts, WhichRunsRestartAndHow)
     }
 }
 
-// A token call that is refused is not reported: the restart is still asked for, and
-// the run ends as it would have (on a real machine ExitWindowsEx then fails without the
-// privilege).  The calls after the refused one are left out; an opened token is closed.
+// A token call that is refused, or missing from advapi32, is not reported: the restart is
+// still asked for, and the run ends as it would have (on a real machine ExitWindowsEx then
+// fails without the privilege).  The calls after the failed one are left out; an opened
+// token is closed.
 TEST_F(Restarts, RefusedTokenCallStillAsksForTheRestart)
 {
     struct TokenCase {
@@ -344,6 +351,11 @@ TEST_F(Restarts, RefusedTokenCallStillAsksForTheRestart)
         { { "win2k", "INST2K.EXE", "-b", 0, {}, nullptr, RESTART_NT, "LookupPrivilegeValueA=1313" },
           { "kernel32.sleep", "advapi32.openprocesstoken", "kernel32.closehandle", "user32.exitwindowsex" } },
         { { "winxp", "INST2K.EXE", "-b", 0, {}, nullptr, RESTART_NT, "AdjustTokenPrivileges=5" },
+          { "kernel32.sleep", "advapi32.openprocesstoken", "advapi32.lookupprivilegevaluea", "kernel32.closehandle",
+            "user32.exitwindowsex" } },
+        { { "nt40", "INSTNT4.EXE", "-b", 0, {}, nullptr, RESTART_NT, "OpenProcessToken=missing" },
+          { "kernel32.sleep", "user32.exitwindowsex" } },
+        { { "win2k", "INST2K.EXE", "-b", 0, {}, nullptr, RESTART_NT, "AdjustTokenPrivileges=missing" },
           { "kernel32.sleep", "advapi32.openprocesstoken", "advapi32.lookupprivilegevaluea", "kernel32.closehandle",
             "user32.exitwindowsex" } },
     };

@@ -4,8 +4,9 @@
 # file must fail the check that guards against its fault.  Nothing built here ships.
 #
 # usage: check_binaries_test.sh WORKDIR
-# The release settings come in FITNESS_C_FLAGS, FITNESS_CXX_FLAGS, FITNESS_LINK_FLAGS and
-# FITNESS_STATIC_FLAGS (blank-separated), set by tests/fitness/CMakeLists.txt.
+# The release settings come in FITNESS_C_FLAGS, FITNESS_CXX_FLAGS, FITNESS_LINK_FLAGS,
+# FITNESS_STATIC_FLAGS and FITNESS_CRT_FLAGS (the crtdll link; blank-separated), set by
+# tests/fitness/CMakeLists.txt.
 set -u
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -20,9 +21,13 @@ read -ra c_flags <<< "$FITNESS_C_FLAGS"
 read -ra cxx_flags <<< "$FITNESS_CXX_FLAGS"
 read -ra link_flags <<< "$FITNESS_LINK_FLAGS"
 read -ra static_flags <<< "$FITNESS_STATIC_FLAGS"
-exe_link=("${static_flags[@]}" "${link_flags[@]}" -mwindows -nostartfiles -Wl,-e,_nicstart_entry)
+read -ra crt_flags <<< "$FITNESS_CRT_FLAGS"
+# Linked like the shipped files (crtdll, own entry points), or else (msvcrt_*) with MinGW's
+# default libraries and start-up code.
+msvcrt_exe_link=("${static_flags[@]}" "${link_flags[@]}" -mwindows -nostartfiles -Wl,-e,_nicstart_entry)
+exe_link=("${msvcrt_exe_link[@]}" "${crt_flags[@]}")
 dll_link=("${static_flags[@]}" "${link_flags[@]}" -mwindows -shared -Wl,--disable-stdcall-fixup)
-own_dll_entry=(-nostartfiles -Wl,-e,_DllEntry@12)
+own_dll_entry=(-Wl,-e,_UiDllEntry@12 "${crt_flags[@]}")
 auto_import_dll_link=()
 for flag in "${dll_link[@]}"; do
     [ "$flag" = -Wl,--disable-auto-import ] || auto_import_dll_link+=("$flag")
@@ -45,6 +50,8 @@ build_all() {
     mkdir -p "$work/obj"
     build pick486 "$CC" "${c_flags[@]}" -c "$here/tiny_pick.c" -o "$work/obj/pick486.o" &&
     build pick686 "$CC" "${c_flags[@]}" -march=i686 -c "$here/tiny_pick.c" -o "$work/obj/pick686.o" &&
+    build pick686-unused "$CC" "${c_flags[@]}" -march=i686 -DTINY_PICK_NAME=iPickUnused -c "$here/tiny_pick.c" \
+        -o "$work/obj/pick686-unused.o" &&
     build good.exe "$CXX" "${c_flags[@]}" "${cxx_flags[@]}" "$here/tiny_exe.cpp" "$work/obj/pick486.o" \
         "${exe_link[@]}" -o "$work/obj/good.exe" &&
     build good.dll "$CXX" "${c_flags[@]}" "${cxx_flags[@]}" "$here/tiny_dll.cpp" "$here/tiny_dll.def" \
@@ -69,7 +76,14 @@ build_all() {
     build cmov.exe "$CXX" "${c_flags[@]}" "${cxx_flags[@]}" "$here/tiny_exe.cpp" "$work/obj/pick686.o" \
         "${exe_link[@]}" -o "$work/obj/cmov.exe" &&
     build cmov-pointer.exe "$CXX" "${c_flags[@]}" "${cxx_flags[@]}" -DTINY_PICK_BY_POINTER \
-        "$here/tiny_exe.cpp" "$work/obj/pick686.o" "${exe_link[@]}" -o "$work/obj/cmov-pointer.exe"
+        "$here/tiny_exe.cpp" "$work/obj/pick686.o" "${exe_link[@]}" -o "$work/obj/cmov-pointer.exe" &&
+    # CMOV code that nothing calls: linked all the same, so it is refused all the same.
+    build cmov-unused.exe "$CXX" "${c_flags[@]}" "${cxx_flags[@]}" "$here/tiny_exe.cpp" "$work/obj/pick486.o" \
+        "$work/obj/pick686-unused.o" "${exe_link[@]}" -o "$work/obj/cmov-unused.exe" &&
+    build msvcrt.exe "$CXX" "${c_flags[@]}" "${cxx_flags[@]}" "$here/tiny_exe.cpp" "$work/obj/pick486.o" \
+        "${msvcrt_exe_link[@]}" -o "$work/obj/msvcrt.exe" &&
+    build advapi.exe "$CXX" "${c_flags[@]}" "${cxx_flags[@]}" -DTINY_ADVAPI "$here/tiny_exe.cpp" \
+        "$work/obj/pick486.o" "${exe_link[@]}" -ladvapi32 -o "$work/obj/advapi.exe"
 }
 
 # One case per line: name, EXE, DLL, the check line expected to fail ("" = all pass).
@@ -78,11 +92,16 @@ cases=(
     "posix          good.exe          posix.dll      nicprop.dll +win32 thread model"
     "tls            good.exe          tls.dll        nicprop.dll +no TLS"
     "throw          good.exe          throw.dll      nicprop.dll +no exception, RTTI or static-guard code"
-    "pseudo-reloc   good.exe          pseudo-reloc.dll  nicprop.dll +i486 instruction set.*not proven idle"
+    "pseudo-reloc   good.exe          pseudo-reloc.dll  nicprop.dll +no runtime pseudo-relocations"
     "decorated      good.exe          decorated.dll  nicprop.dll +exports"
     "subsystem5     subsystem5.exe    good.dll       nicstart.exe +subsystem and OS version 4.0"
     "cmov           cmov.exe          good.dll       nicstart.exe +i486 instruction set"
     "cmov-pointer   cmov-pointer.exe  good.dll       nicstart.exe +i486 instruction set"
+    "cmov-unused    cmov-unused.exe   good.dll       nicstart.exe +i486 instruction set"
+    "msvcrt-exe     msvcrt.exe        good.dll       nicstart.exe +C runtime crtdll.dll only"
+    "msvcrt-dll     good.exe          tls.dll        nicprop.dll +C runtime crtdll.dll only"
+    "advapi32       advapi.exe        good.dll       nicstart.exe +no advapi32 imports"
+    "unlisted       advapi.exe        good.dll       nicstart.exe +imports"
 )
 
 run_case() { # run_case <name> <exe> <dll> <expected FAIL line, as a regex>

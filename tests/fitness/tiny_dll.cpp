@@ -1,6 +1,9 @@
 // Stand-in for nicprop.dll in the fitness check's tests: the three exports with the INF
-// script's convention and a function-local static.  The check's tests build it good and bad.
+// script's convention, a function-local static and a C runtime call.  The check's tests
+// build it good and bad.
 #include <windows.h>
+
+#include <string.h>
 
 namespace {
 
@@ -21,7 +24,7 @@ char szResult[12] = "TINY";
 }  // namespace
 
 #ifdef TINY_AUTO_IMPORT
-// msvcrt's stream table used without dllimport and at an offset: the linker can reach it
+// The C runtime's stream table used without dllimport and at an offset: the linker can reach it
 // only through a runtime pseudo-relocation.
 extern "C" char _iob[];
 #define REVISION_TEXT (_iob + 40)
@@ -29,14 +32,14 @@ extern "C" char _iob[];
 #define REVISION_TEXT (szResult + 1)
 #endif
 
-extern "C" BOOL WINAPI ShowProp(DWORD dwCount, char**, char** ppszResult)
+extern "C" BOOL WINAPI ShowProp(DWORD dwCount, char** ppszArgs, char** ppszResult)
 {
+    if (dwCount > 0 && strchr(ppszArgs[0], '"') != nullptr)
+        return FALSE;
 #ifdef TINY_THROW
     // A throw that would have to unwind through the INF interpreter's frames.
     if (dwCount == 0)
         throw dwCount;
-#else
-    (void)dwCount;
 #endif
     *ppszResult = szResult;
     return TRUE;
@@ -55,7 +58,7 @@ extern "C" BOOL WINAPI GetRevID(DWORD, char**, char** ppszResult)
     return TRUE;
 }
 
-extern "C" BOOL WINAPI DllEntry(HINSTANCE, DWORD, LPVOID)
+extern "C" BOOL WINAPI UiDllEntry(HINSTANCE, DWORD, LPVOID)
 {
     return TRUE;
 }

@@ -1,6 +1,9 @@
 // Stand-in for nicstart.exe in the fitness check's tests: the launcher's own kind of entry
-// point and a function-local static.  The check's tests build it good and bad.
+// point, a function-local static and a C runtime call.  The check's tests build it good
+// and bad.
 #include <windows.h>
+
+#include <string.h>
 
 extern "C" int iPick(int iLeft, int iRight);
 
@@ -26,10 +29,18 @@ int (*volatile pfnPick)(int, int) = iPick;
 #define PICK iPick
 #endif
 
+#ifdef TINY_ADVAPI
+// An NT-only call imported, not looked up at run time.
+#define ARGUMENTS (OpenSCManagerA(NULL, NULL, 0) ? "manager" : GetCommandLineA())
+#else
+#define ARGUMENTS GetCommandLineA()
+#endif
+
 }  // namespace
 
 extern "C" void nicstart_entry(void)
 {
-    int iAnswer = MessageBoxA(NULL, GetCommandLineA(), "tiny", MB_OK);
+    const char* szBlank = strchr(ARGUMENTS, ' ');
+    int iAnswer = MessageBoxA(NULL, szBlank != NULL ? szBlank : "", "tiny", MB_OK);
     ExitProcess((UINT)PICK(iAnswer, (int)(dwVersion() & 0xFF)));
 }

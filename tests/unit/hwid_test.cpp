@@ -1,5 +1,6 @@
 // The adapter's INF file as text: validity marks and hardware IDs of both dialects,
-// read through real files in text mode (msvcrt's under wine: CR LF and Ctrl-Z).
+// read through real files in text mode (under wine, the test program's msvcrt: CR LF and
+// Ctrl-Z; the shipped files' crtdll reads them so in the end-to-end tests).
 #include "infread.h"
 
 #include <gtest/gtest.h>

@@ -5,8 +5,12 @@
 //
 // NICTEST_FAULTS lists the calls and the error each leaves behind, separated by blanks:
 // "OpenSCManagerA=5 CreateFileA=2".  Only the program's own imports are replaced; the
-// system DLLs keep the real functions.  An unknown name, or a function the program
-// does not import, fails the load, so that a test never runs without its fault.
+// system DLLs keep the real functions.  A function that the program does not import is
+// replaced in what the program's GetProcAddress answers for it, as the launcher looks its
+// advapi32 calls up at run time; "Name=missing" makes the answer null instead, with
+// ERROR_PROC_NOT_FOUND, as for a function that Windows lacks.  An unknown name, or a
+// function the program does not import when it imports no GetProcAddress either, fails
+// the load, so that a test never runs without its fault.
 #include "iatpatch.h"
 
 #include <stdlib.h>
@@ -26,6 +30,9 @@ enum FaultId {
 };
 
 DWORD gadwError[FAULT_COUNT];
+bool gabLookedUp[FAULT_COUNT];   // served through the program's GetProcAddress
+bool gabMissing[FAULT_COUNT];    // and answered there as absent
+FARPROC(WINAPI* gpfnGetProcAddress)(HMODULE, LPCSTR) = nullptr;
 
 void vFail(FaultId eFault)
 {
@@ -91,16 +98,55 @@ const Fault kFaults[FAULT_COUNT] = {
     { "advapi32.dll", "AdjustTokenPrivileges", reinterpret_cast<void*>(FailAdjustTokenPrivileges) },
 };
 
-// One "Name=error" word: records the error and replaces the program's import.
+// The program's GetProcAddress: the stand-in or nothing for a function with a fault.
+FARPROC WINAPI FaultGetProcAddress(HMODULE hModule, LPCSTR szName)
+{
+    for (int i = 0; i < FAULT_COUNT && !IS_INTRESOURCE(szName); ++i) {
+        if (!gabLookedUp[i] || strcmp(szName, kFaults[i].szFunction) != 0 ||
+            hModule != GetModuleHandleA(kFaults[i].szDll))
+            continue;
+        if (gabMissing[i]) {
+            SetLastError(ERROR_PROC_NOT_FOUND);
+            return nullptr;
+        }
+        return reinterpret_cast<FARPROC>(kFaults[i].pStub);
+    }
+    return gpfnGetProcAddress(hModule, szName);
+}
+
+// Puts the fault of kFaults[i] in place: in the program's import of the function, or else
+// in what its GetProcAddress answers.
+bool bPlaceFault(int i, bool bMissing)
+{
+    HMODULE hProgram = GetModuleHandleA(nullptr);
+    if (!bMissing &&
+        harness::PatchImport(hProgram, kFaults[i].szDll, kFaults[i].szFunction, kFaults[i].pStub) != nullptr)
+        return true;
+    if (gpfnGetProcAddress == nullptr) {
+        void* pReal = harness::PatchImport(hProgram, "kernel32.dll", "GetProcAddress",
+                                           reinterpret_cast<void*>(FaultGetProcAddress));
+        if (pReal == nullptr)
+            return false;
+        gpfnGetProcAddress = reinterpret_cast<FARPROC(WINAPI*)(HMODULE, LPCSTR)>(pReal);
+    }
+    gabLookedUp[i] = true;
+    gabMissing[i] = bMissing;
+    return true;
+}
+
+// One "Name=error" or "Name=missing" word: records the error and places the fault.
 bool bInstallFault(const char* szWord, size_t uLength)
 {
+    static const char kMissing[] = "missing";
     for (int i = 0; i < FAULT_COUNT; ++i) {
         size_t uName = strlen(kFaults[i].szFunction);
         if (uLength <= uName + 1 || strncmp(szWord, kFaults[i].szFunction, uName) != 0 || szWord[uName] != '=')
             continue;
-        gadwError[i] = strtoul(szWord + uName + 1, nullptr, 10);
-        return harness::PatchImport(GetModuleHandleA(nullptr), kFaults[i].szDll, kFaults[i].szFunction,
-                                    kFaults[i].pStub) != nullptr;
+        const char* szValue = szWord + uName + 1;
+        size_t uValue = uLength - uName - 1;
+        bool bMissing = uValue == sizeof kMissing - 1 && strncmp(szValue, kMissing, uValue) == 0;
+        gadwError[i] = bMissing ? ERROR_PROC_NOT_FOUND : strtoul(szValue, nullptr, 10);
+        return bPlaceFault(i, bMissing);
     }
     return false;
 }
