@@ -19,9 +19,6 @@ namespace {
 
 const char kDisk[] = "C:\\nicbench\\scan\\";
 const unsigned kSlots = 256;               // bus 0-7, device 0-31, function 0
-const DWORD kRunTimeoutMs = 60000;
-// An exit code of the setup program that the launcher leaves unreported.
-const char kSetupFailure[] = "7";
 
 harness::PciFunction Function(unsigned uBus, unsigned uDevice, uint16_t uVendor, uint16_t uDeviceId,
                               uint8_t byBaseClass, uint8_t bySubClass)
@@ -89,28 +86,11 @@ double ScanSeconds(const std::vector<harness::DriverLogEntry>& log, unsigned* pu
     return bWritten && uLastRead > uFirstWrite ? static_cast<double>(uLastRead - uFirstWrite) / 1e6 : 0.0;
 }
 
-// Starts a program and waits for its end; false when it did not end in time.
-bool RunAlone(const std::string& commandLine, const char* szFolder)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, szFolder, &startup, &process))
-        return false;
-    bool bEnded = WaitForSingleObject(process.hProcess, kRunTimeoutMs) == WAIT_OBJECT_0;
-    if (!bEnded)
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return bEnded;
-}
-
 // Seconds of the scan of one run of a program, and whether it read all 256 slots.
 bool TimeScan(const std::string& commandLine, const harness::PciBus& bus, double* pdSeconds)
 {
     harness::SetDriverBus(harness::kPcipeek, bus);
-    if (!RunAlone(commandLine, kDisk))
+    if (bench::RunAlone(commandLine, kDisk) < 0)
         return false;
     unsigned uPairs = 0;
     *pdSeconds = ScanSeconds(harness::DriverLog(harness::kPcipeek), &uPairs);
@@ -124,7 +104,7 @@ int main(int argc, char** argv)
     int iRuns = bench::Runs(argc, argv);
     LayOutDisk();
     harness::SetWindowsVersion("nicstart.exe", "win2k");
-    SetEnvironmentVariableA("NICTEST_EXIT", kSetupFailure);
+    SetEnvironmentVariableA("NICTEST_EXIT", bench::kSetupFailure);
     harness::PciBus bus = BenchBus();
     const std::string launcher = std::string("\"") + kDisk + "nicstart.exe\"";
     const std::string floor = "\"" + harness::BuildDir() + "\\tests\\bench\\scanfloor.exe\"";
