@@ -48,6 +48,19 @@ if(NIC_BUILD STREQUAL "release")
   add_link_options(${NIC_RELEASE_LINK_FLAGS})
 endif()
 
+if(NIC_BUILD STREQUAL "win32")
+  # Its programs are copied into the emulated i386 guest at each run: half the bytes
+  # without symbols.
+  add_link_options(-s)
+endif()
+
+if(NIC_BUILD STREQUAL "wine" OR NIC_BUILD STREQUAL "win32")
+  # Windows-side paths of the build and source folders, for tests that start the built
+  # programs and read fixtures.  The i386 guest mounts both at the same paths.
+  string(REPLACE "/" "\\\\" NIC_BUILD_DIR_WIN "Z:${CMAKE_BINARY_DIR}")
+  string(REPLACE "/" "\\\\" NIC_SOURCE_DIR_WIN "Z:${CMAKE_SOURCE_DIR}")
+endif()
+
 if(NIC_BUILD STREQUAL "wine")
   # The test harness runs each .exe test under wine64 in this build's own prefix.
   set(NIC_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
@@ -55,10 +68,6 @@ if(NIC_BUILD STREQUAL "wine")
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                   WORLD_READ WORLD_EXECUTE)
   set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run")
-  # Windows-side paths of the build and source folders, for tests that start the built
-  # programs and read fixtures.
-  string(REPLACE "/" "\\\\" NIC_BUILD_DIR_WIN "Z:${CMAKE_BINARY_DIR}")
-  string(REPLACE "/" "\\\\" NIC_SOURCE_DIR_WIN "Z:${CMAKE_SOURCE_DIR}")
 endif()
 
 # The C runtime of the shipped files: crtdll.dll, the one that every target carries in its
@@ -128,4 +137,19 @@ function(nic_core_library name)
     target_link_libraries(${name} PUBLIC ${L_LINKS})
   endif()
   nic_shipped(${name})
+endfunction()
+
+# The win32 build tests the shipped bytes: instead of building a shipped target, it copies
+# the release build's file from dist/ unchanged into the folder where the tests look for
+# it, under a custom target of the same name.
+function(nic_dist_copy target file)
+  set(from "${NIC_DIST_DIR}/${file}")
+  if(NOT EXISTS "${from}")
+    message(FATAL_ERROR "no ${from}: build the release preset first")
+  endif()
+  add_custom_command(OUTPUT "${CMAKE_CURRENT_BINARY_DIR}/${file}"
+    COMMAND ${CMAKE_COMMAND} -E copy "${from}" "${CMAKE_CURRENT_BINARY_DIR}/${file}"
+    DEPENDS "${from}"
+    VERBATIM)
+  add_custom_target(${target} ALL DEPENDS "${CMAKE_CURRENT_BINARY_DIR}/${file}")
 endfunction()

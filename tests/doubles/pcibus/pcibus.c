@@ -293,7 +293,7 @@ static NTSTATUS Complete(PIRP pIrp, NTSTATUS status, ULONG_PTR uInformation)
     return status;
 }
 
-static NTSTATUS DispatchCreate(PDEVICE_OBJECT pDevice, PIRP pIrp)
+static NTSTATUS NTAPI DispatchCreate(PDEVICE_OBJECT pDevice, PIRP pIrp)
 {
     BusDevice* pBus = pDevice->DeviceExtension;
     vLoadSettings(pBus);
@@ -304,13 +304,13 @@ static NTSTATUS DispatchCreate(PDEVICE_OBJECT pDevice, PIRP pIrp)
 }
 
 /* Wine never sends a clean-up request; Windows does, before the close. */
-static NTSTATUS DispatchCleanup(PDEVICE_OBJECT pDevice, PIRP pIrp)
+static NTSTATUS NTAPI DispatchCleanup(PDEVICE_OBJECT pDevice, PIRP pIrp)
 {
     (void)pDevice;
     return Complete(pIrp, STATUS_SUCCESS, 0);
 }
 
-static NTSTATUS DispatchClose(PDEVICE_OBJECT pDevice, PIRP pIrp)
+static NTSTATUS NTAPI DispatchClose(PDEVICE_OBJECT pDevice, PIRP pIrp)
 {
     BusDevice* pBus = pDevice->DeviceExtension;
     vLog(pBus, PCIBUS_LOG_CLOSE, NULL, 0, 0, STATUS_SUCCESS);
@@ -318,7 +318,7 @@ static NTSTATUS DispatchClose(PDEVICE_OBJECT pDevice, PIRP pIrp)
     return Complete(pIrp, STATUS_SUCCESS, 0);
 }
 
-static NTSTATUS DispatchWrite(PDEVICE_OBJECT pDevice, PIRP pIrp)
+static NTSTATUS NTAPI DispatchWrite(PDEVICE_OBJECT pDevice, PIRP pIrp)
 {
     BusDevice* pBus = pDevice->DeviceExtension;
     ULONG uLength = IoGetCurrentIrpStackLocation(pIrp)->Parameters.Write.Length;
@@ -338,7 +338,7 @@ static NTSTATUS DispatchWrite(PDEVICE_OBJECT pDevice, PIRP pIrp)
     return Complete(pIrp, status, uDone);
 }
 
-static NTSTATUS DispatchRead(PDEVICE_OBJECT pDevice, PIRP pIrp)
+static NTSTATUS NTAPI DispatchRead(PDEVICE_OBJECT pDevice, PIRP pIrp)
 {
     BusDevice* pBus = pDevice->DeviceExtension;
     ULONG uLength = IoGetCurrentIrpStackLocation(pIrp)->Parameters.Read.Length;
@@ -358,7 +358,7 @@ static NTSTATUS DispatchRead(PDEVICE_OBJECT pDevice, PIRP pIrp)
     return Complete(pIrp, STATUS_SUCCESS, uDone);
 }
 
-static void DriverUnload(PDRIVER_OBJECT pDriver)
+static void NTAPI DriverUnload(PDRIVER_OBJECT pDriver)
 {
     PDEVICE_OBJECT pDevice = pDriver->DeviceObject;
     if (pDevice == NULL)
@@ -383,7 +383,7 @@ static void vServiceName(PCUNICODE_STRING pusKey, UNICODE_STRING* pusName)
     pusName->MaximumLength = pusName->Length;
 }
 
-NTSTATUS DriverEntry(PDRIVER_OBJECT pDriver, PUNICODE_STRING pusRegistryPath)
+NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT pDriver, PUNICODE_STRING pusRegistryPath)
 {
     WCHAR awDevice[NAME_PATH_CHARS];
     UNICODE_STRING usDevice = { 0, sizeof awDevice, awDevice };

@@ -116,12 +116,23 @@ static DWORD dwSizeMask(unsigned uSize)
     return uSize == 4 ? 0xFFFFFFFFu : ((DWORD)1 << (8 * uSize)) - 1;
 }
 
+/* The registers the emulated instructions use, in either word size. */
+#ifdef _WIN64
+#define CONTEXT_IP(p) ((p)->Rip)
+#define CONTEXT_AX(p) ((p)->Rax)
+#define CONTEXT_DX(p) ((p)->Rdx)
+#else
+#define CONTEXT_IP(p) ((p)->Eip)
+#define CONTEXT_AX(p) ((p)->Eax)
+#define CONTEXT_DX(p) ((p)->Edx)
+#endif
+
 static LONG CALLBACK lEmulatePortIo(EXCEPTION_POINTERS* pException)
 {
     if (pException->ExceptionRecord->ExceptionCode != STATUS_PRIVILEGED_INSTRUCTION)
         return EXCEPTION_CONTINUE_SEARCH;
     CONTEXT* pContext = pException->ContextRecord;
-    const unsigned char* pbyCode = (const unsigned char*)pContext->Rip;
+    const unsigned char* pbyCode = (const unsigned char*)CONTEXT_IP(pContext);
     unsigned uLength = 0, uSize = 4, uPort;
     if (pbyCode[0] == OPERAND_SIZE_PREFIX) {
         uSize = 2;
@@ -133,7 +144,7 @@ static LONG CALLBACK lEmulatePortIo(EXCEPTION_POINTERS* pException)
         uPort = pbyCode[uLength++];
         break;
     case 0xEC: case 0xED: case 0xEE: case 0xEF:   /* port in DX */
-        uPort = (unsigned)(pContext->Rdx & 0xFFFF);
+        uPort = (unsigned)(CONTEXT_DX(pContext) & 0xFFFF);
         break;
     default:
         return EXCEPTION_CONTINUE_SEARCH;
@@ -142,18 +153,18 @@ static LONG CALLBACK lEmulatePortIo(EXCEPTION_POINTERS* pException)
         uSize = 1;
     BOOL bOut = (byOpcode & 2) != 0;
     if (bOut) {
-        DWORD dwValue = (DWORD)pContext->Rax & dwSizeMask(uSize);
+        DWORD dwValue = (DWORD)CONTEXT_AX(pContext) & dwSizeMask(uSize);
         vPortOut(uPort, uSize, dwValue);
         vRecord(TRUE, uSize, uPort, dwValue);
     } else {
         DWORD dwValue = dwPortIn(uPort, uSize);
         if (uSize == 4)   /* a 32-bit register write clears the upper half */
-            pContext->Rax = dwValue;
+            CONTEXT_AX(pContext) = dwValue;
         else
-            pContext->Rax = (pContext->Rax & ~(DWORD64)dwSizeMask(uSize)) | dwValue;
+            CONTEXT_AX(pContext) = (CONTEXT_AX(pContext) & ~(DWORD_PTR)dwSizeMask(uSize)) | dwValue;
         vRecord(FALSE, uSize, uPort, dwValue);
     }
-    pContext->Rip += uLength;
+    CONTEXT_IP(pContext) += uLength;
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
