@@ -1,6 +1,7 @@
-// What the bench programs share: the run count from the command line, a clock, and the
+// What the bench programs share: the run count from the command line, a clock, a run of
+// a program with nothing of the bench running meanwhile, and the
 // lines that scripts/bench reads ("operation <seconds>" and "floor <seconds>", one pair per
-// run; it takes the median of each).  Test code: never shipped.
+// run; it takes the fastest of each).  Test code: never shipped.
 #pragma once
 #include <windows.h>
 
@@ -8,9 +9,14 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
 namespace bench {
 
-const int kDefaultRuns = 9;
+const int kDefaultRuns = 25;
+// An exit code for the stand-in setup program that the launcher leaves unreported, so
+// that a timed launcher run shows no message box.
+const char kSetupFailure[] = "7";
 
 inline int Runs(int argc, char** argv)
 {
@@ -26,6 +32,28 @@ inline double Seconds()
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Seconds of one run of a program, from its start until its end, while this process
+// only waits; negative when it could not start or did not end in time.  The program
+// must show no message box: nothing answers it.
+inline double RunAlone(const std::string& commandLine, const char* szFolder)
+{
+    const DWORD dwTimeoutMs = 60000;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    double dStart = Seconds();
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, szFolder, &startup, &process))
+        return -1.0;
+    bool bEnded = WaitForSingleObject(process.hProcess, dwTimeoutMs) == WAIT_OBJECT_0;
+    double dEnd = Seconds();
+    if (!bEnded)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return bEnded ? dEnd - dStart : -1.0;
 }
 
 inline void Report(const char* label, double seconds)

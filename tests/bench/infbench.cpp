@@ -1,8 +1,10 @@
 // Times the launcher's INF work on a 10 MB INF file - the validity test of INF discovery
 // and GetHardwareID's two passes - against three plain fgets passes over the same file.
-// The launcher's share is the difference between two whole runs of nicstart.exe that
-// differ only in the INF file's size; the floor is timed here, with the launcher's
-// 128-byte pieces.
+// The launcher's share is the difference between the fastest runs of nicstart.exe from
+// two disks that differ only in the INF file's size (the difference of each pair of runs
+// would take the noise of both), each run timed from its start to its first request to
+// the driver, so that the presence check, the setup program and the process's end stay
+// out of it; the floor is timed here, with the launcher's 128-byte pieces.
 #include "benchtime.h"
 #include "harness.h"
 #include "pcibus.h"
@@ -22,6 +24,7 @@ const int kPiece = 128;   // the launcher reads INF text in pieces of this size
 const int kPasses = 3;
 // One model line in this many names the adapter's vendor.
 const int kAdapterLineEvery = 64;
+const uint16_t kAdapterDeviceId = 0x3065;   // the first model line's DEV_3065
 
 const char kHead[] =
     "[Version]\r\n"
@@ -62,16 +65,18 @@ void LayOutDisk(const char* szDisk, const std::string& inf)
     harness::InstallPcipeek(szDisk);
 }
 
-// Seconds of one whole run of the launcher from a disk; negative when it did not finish.
+// Seconds from the start of a run of the launcher from a disk to its first request to
+// the driver (whose log has the same clock); negative when it did not finish.
 double RunSeconds(const char* szDisk)
 {
-    harness::RunOptions options;
-    options.commandLine = std::string("\"") + szDisk + "nicstart.exe\"";
-    options.currentFolder = szDisk;
+    harness::ClearDriverLog(harness::kPcipeek);
     double dStart = bench::Seconds();
-    harness::RunResult result = harness::Run(options);
-    double dEnd = bench::Seconds();
-    return result.started && !result.timedOut ? dEnd - dStart : -1.0;
+    if (bench::RunAlone(std::string("\"") + szDisk + "nicstart.exe\"", szDisk) < 0)
+        return -1.0;
+    for (const harness::DriverLogEntry& entry : harness::DriverLog(harness::kPcipeek))
+        if (entry.kind == harness::DriverLogEntry::Write)
+            return static_cast<double>(entry.microseconds) / 1e6 - dStart;
+    return -1.0;
 }
 
 double FgetsPasses(const std::string& path)
@@ -97,9 +102,13 @@ int main(int argc, char** argv)
     LayOutDisk(kBigDisk, kHead + ModelLines(kBigSize) + kTail);
     LayOutDisk(kSmallDisk, std::string(kHead) + kTail);
     harness::SetWindowsVersion("nicstart.exe", "win2k");
-    // The driver double serves an empty bus: the launcher then ends at its message that
-    // no adapter was found, the same way from both disks.
-    harness::SetDriverBus(harness::kPcipeek, harness::PciBus());
+    // The adapter is there and the setup program ends with a failure, which the launcher
+    // does not report: both disks' runs end the same way, without a message box, so
+    // nothing but the launcher runs while they are timed.
+    harness::PciFunction adapter;
+    adapter.deviceId = kAdapterDeviceId;
+    harness::SetDriverBus(harness::kPcipeek, harness::PciBus().Add(adapter));
+    SetEnvironmentVariableA("NICTEST_EXIT", bench::kSetupFailure);
     std::string bigInf = std::string(kBigDisk) + "NIC.INF";
     // One run of each first, so that both files are in the cache and the driver is loaded.
     DeleteFileA(kSetupLog);
@@ -107,15 +116,20 @@ int main(int argc, char** argv)
         return bench::Unmeasurable("nicstart.exe or the floor did not run to its end");
     if (harness::ReadFileText(kSetupLog).find(kHardwareIdEntry) == std::string::npos)
         return bench::Unmeasurable("nicstart.exe does not read hardware IDs from the INF file yet");
+    double dFastestBig = 0, dFastestSmall = 0;
     for (int iRun = 0; iRun < iRuns; ++iRun) {
         double dBig = RunSeconds(kBigDisk);
         double dSmall = RunSeconds(kSmallDisk);
         double dFloor = FgetsPasses(bigInf);
         if (dBig < 0 || dSmall < 0 || dFloor < 0)
             return bench::Unmeasurable("nicstart.exe or the floor did not run to its end");
-        bench::Report("operation", dBig - dSmall);
+        if (iRun == 0 || dBig < dFastestBig)
+            dFastestBig = dBig;
+        if (iRun == 0 || dSmall < dFastestSmall)
+            dFastestSmall = dSmall;
         bench::Report("floor", dFloor);
     }
+    bench::Report("operation", dFastestBig - dFastestSmall);
     harness::RemoveTree(kBigDisk);
     harness::RemoveTree(kSmallDisk);
     return 0;

@@ -155,9 +155,11 @@ TEST_F(Launcher, MessageBoxAndSetupProgramStartArguments)
     relay = nullptr;
 }
 
+// NT 3.51, NT major version 6 and later, and Win32s (Wine's "win31": GetVersion gives
+// 80000A03, the 95 family's bit 31 with major version 3).
 TEST_F(Launcher, UnrecognisedWindowsFindsNoSetupProgram)
 {
-    for (const char* version : { "vista", "win7", "nt351" }) {
+    for (const char* version : { "vista", "win7", "nt351", "win31" }) {
         SCOPED_TRACE(version);
         DeleteFileA(kLogPath);
         LayOutDisk("INST2K.EXE");
