@@ -220,3 +220,47 @@ TEST(NicdiskCheck, RealInfFilesOfOtherVendorsAreNeverReady)
     }
     EXPECT_GT(disks, 0);
 }
+
+// The rules nicdisk image refuses a disk by: names, room and root entries, each at its
+// edge.  A 1.44 MB floppy holds 2847 clusters of 512 bytes and 224 root entries.
+Files RootEntries(int iCount)
+{
+    Files files;
+    for (int i = 0; i < iCount; ++i)
+        files["F" + std::to_string(i) + ".TXT"] = "x";
+    return files;
+}
+
+TEST(NicdiskCheck, ImageRules)
+{
+    const long kFloppyBytes = 2847L * 512;
+    const DiskCase cases[] = {
+        { "ready disk with a sub-folder", With(ReadyDisk(), "NICSTART/INST9X.EXE", "x"), {}, 0, {} },
+        { "long file name", With(ReadyDisk(), "README.TEXT", "x"), {}, 1,
+          { "warning: A:\\README.TEXT is not an 8.3 name" } },
+        { "long folder name", With(ReadyDisk(), "NT4DRIVERS/PCIPEEK.SYS", "x"), {}, 1,
+          { "warning: A:\\NT4DRIVERS is not an 8.3 name" } },
+        { "files that fill the floppy", { { "BIG.BIN", std::string(kFloppyBytes - 512, 'x') },
+                                          { "NIC.INF", kDeviceInf } }, {}, 0, {} },
+        { "one byte more", { { "BIG.BIN", std::string(kFloppyBytes - 512 + 1, 'x') },
+                             { "NIC.INF", kDeviceInf } }, {}, 1,
+          { "warning: the disk needs 1458176 bytes, more than the 1457664 of a 1.44 MB floppy" } },
+        { "a sub-folder's own cluster counts", { { "BIG.BIN", std::string(kFloppyBytes - 512, 'x') },
+                                                 { "SUB/A.TXT", "x" } }, {}, 1,
+          { "warning: the disk needs 1458176 bytes" } },
+        { "224 root entries", RootEntries(224), {}, 0, {} },
+        { "225 root entries", RootEntries(225), {}, 1,
+          { "warning: the disk's root holds 225 entries, more than the 224 of a 1.44 MB floppy" } },
+    };
+    for (const DiskCase& c : cases) {
+        SCOPED_TRACE(c.szName);
+        DiskFolder disk(c.files);
+        Report report = Check(disk.Path(), { "--image-rules" });
+        EXPECT_EQ(report.iExit, c.iExit) << report.text;
+        if (c.expected.empty())
+            EXPECT_EQ(report.text, "");
+        for (const std::string& line : c.expected)
+            EXPECT_NE(report.text.find(line), std::string::npos) << report.text;
+    }
+    EXPECT_EQ(Check("/nonexistent/folder", { "--image-rules" }).iExit, 2);
+}

@@ -144,6 +144,7 @@ struct DiskWalk {
     FILE* pOut;
     long lClusters;
     int iRootEntries;
+    bool bLongName;
 };
 
 bool bIsShortNameChar(char c)
@@ -184,8 +185,10 @@ void vWalkFolder(DiskWalk* pWalk, const char* szHost, const char* szDiskPath, bo
             iFormatText(szChildDisk, sizeof szChildDisk, "%s%s", szDiskPath, szName) >= 0 &&
             stat(szChild, &st) == 0) {
             ++iEntries;
-            if (!bIsShortName(szName))
+            if (!bIsShortName(szName)) {
                 fprintf(pWalk->pOut, "warning: %s is not an 8.3 name\n", szChildDisk);
+                pWalk->bLongName = true;
+            }
             if (S_ISDIR(st.st_mode)) {
                 char szSubDisk[HOST_PATH_CAPACITY];
                 iFormatText(szSubDisk, sizeof szSubDisk, "%s\\", szChildDisk);
@@ -203,9 +206,10 @@ void vWalkFolder(DiskWalk* pWalk, const char* szHost, const char* szDiskPath, bo
         pWalk->lClusters += lClustersOf((iEntries + 2) * kDirEntryBytes);
 }
 
-void vCheckDiskRules(const char* szHostFolder, FILE* pOut)
+// Writes a warning for each rule the disk breaks; true when it breaks none.
+bool bCheckDiskRules(const char* szHostFolder, FILE* pOut)
 {
-    DiskWalk walk = { pOut, 0, 0 };
+    DiskWalk walk = { pOut, 0, 0, false };
     vWalkFolder(&walk, szHostFolder, DISK_ROOT, true);
     if (walk.lClusters > kFloppyClusters)
         fprintf(pOut, "warning: the disk needs %ld bytes, more than the %ld of a 1.44 MB floppy\n",
@@ -213,6 +217,7 @@ void vCheckDiskRules(const char* szHostFolder, FILE* pOut)
     if (walk.iRootEntries > kRootEntries)
         fprintf(pOut, "warning: the disk's root holds %d entries, more than the %d of a 1.44 MB floppy\n",
                 walk.iRootEntries, kRootEntries);
+    return !walk.bLongName && walk.lClusters <= kFloppyClusters && walk.iRootEntries <= kRootEntries;
 }
 
 // A family of one dialect took an INF file that another family of that dialect did not.
@@ -278,17 +283,33 @@ void vFreePrediction(RunPrediction* pRun)
     pRun->ids.iCount = 0;
 }
 
-int iCheckDisk(const char* szHostFolder, const char* szArguments, FamilyChoice eChoice, FILE* pOut, FILE* pErr)
+namespace {
+
+bool bReadableFolder(const char* szHostFolder, FILE* pErr)
 {
     struct stat st;
     DIR* pDir = opendir(szHostFolder);
-    if (stat(szHostFolder, &st) != 0 || !S_ISDIR(st.st_mode) || pDir == nullptr) {
-        if (pDir != nullptr)
-            closedir(pDir);
+    bool bReadable = stat(szHostFolder, &st) == 0 && S_ISDIR(st.st_mode) && pDir != nullptr;
+    if (pDir != nullptr)
+        closedir(pDir);
+    if (!bReadable)
         fprintf(pErr, "nicdisk: %s is not a readable folder\n", szHostFolder);
+    return bReadable;
+}
+
+}  // namespace
+
+int iCheckImageRules(const char* szHostFolder, FILE* pOut, FILE* pErr)
+{
+    if (!bReadableFolder(szHostFolder, pErr))
         return CHECK_USAGE;
-    }
-    closedir(pDir);
+    return bCheckDiskRules(szHostFolder, pOut) ? CHECK_READY : CHECK_NOT_READY;
+}
+
+int iCheckDisk(const char* szHostFolder, const char* szArguments, FamilyChoice eChoice, FILE* pOut, FILE* pErr)
+{
+    if (!bReadableFolder(szHostFolder, pErr))
+        return CHECK_USAGE;
 
     RunPrediction aRuns[kFamilyCount];
     bool abCovered[kFamilyCount];
@@ -298,7 +319,7 @@ int iCheckDisk(const char* szHostFolder, const char* szArguments, FamilyChoice e
         if (abCovered[i])
             vReportRun(pOut, aRuns[i], szArguments);
     }
-    vCheckDiskRules(szHostFolder, pOut);
+    bCheckDiskRules(szHostFolder, pOut);
     vCheckInfAgreement(pOut, aRuns, abCovered);
 
     int iResult = CHECK_READY;
@@ -318,13 +339,15 @@ int iCheckDisk(const char* szHostFolder, const char* szArguments, FamilyChoice e
 
 int iNicdiskMain(int argc, char** argv, FILE* pOut, FILE* pErr)
 {
-    const char kUsage[] = "usage: nicdisk check DIR [--family 9x|nt4|nt5] [-- ARGUMENTS...]\n";
+    const char kUsage[] = "usage: nicdisk check DIR [--family 9x|nt4|nt5] [-- ARGUMENTS...]\n"
+                          "       nicdisk check DIR --image-rules\n";
     if (argc < 3 || strcmp(argv[1], "check") != 0) {
         fputs(kUsage, pErr);
         return CHECK_USAGE;
     }
     const char* szFolder = nullptr;
     FamilyChoice eChoice = FAMILIES_ALL;
+    bool bImageRules = false;
     char szArguments[NAME_CAPACITY] = "";
     for (int i = 2; i < argc; ++i) {
         if (strcmp(argv[i], "--") == 0) {
@@ -345,6 +368,8 @@ int iNicdiskMain(int argc, char** argv, FILE* pOut, FILE* pErr)
                 fputs(kUsage, pErr);
                 return CHECK_USAGE;
             }
+        } else if (strcmp(argv[i], "--image-rules") == 0) {
+            bImageRules = true;
         } else if (szFolder == nullptr && argv[i][0] != '-') {
             szFolder = argv[i];
         } else {
@@ -356,5 +381,7 @@ int iNicdiskMain(int argc, char** argv, FILE* pOut, FILE* pErr)
         fputs(kUsage, pErr);
         return CHECK_USAGE;
     }
+    if (bImageRules)
+        return iCheckImageRules(szFolder, pOut, pErr);
     return iCheckDisk(szFolder, szArguments, eChoice, pOut, pErr);
 }

@@ -16,7 +16,13 @@ enum { CHECK_READY = 0, CHECK_NOT_READY = 1, CHECK_USAGE = 2 };
 int iCheckDisk(const char* szHostFolder, const char* szArguments, FamilyChoice eChoice, FILE* pOut,
                FILE* pErr);
 
-// The command line: check DIR [--family 9x|nt4|nt5] [-- ARGUMENTS...].
+// Whether the folder can become a 1.44 MB FAT12 floppy as it is: every name 8.3, the
+// files and sub-folders within its clusters and its root entries.  Writes a warning for
+// each rule broken to pOut; CHECK_READY when none is, CHECK_USAGE as iCheckDisk.
+int iCheckImageRules(const char* szHostFolder, FILE* pOut, FILE* pErr);
+
+// The command line: check DIR [--family 9x|nt4|nt5] [-- ARGUMENTS...], or
+// check DIR --image-rules.
 int iNicdiskMain(int argc, char** argv, FILE* pOut, FILE* pErr);
 
 #include "hostdisk.h"
