@@ -14,57 +14,49 @@ static_assert(sizeof gState.szInfFile == PATH_CAPACITY && sizeof gState.szInfFol
 
 namespace {
 
-const char kInfPattern[] = "*" INF_EXTENSION;
-
 const char kLogHardwareID[] = "GetHardwareID ----------";
-// A path that does not fit is refused whole, never shortened.
-const char kLogTooLong[] = "%s path too long ----------%s%s";
-
-// One listed entry: skipped unless it is an INF name and a valid INF file.  A second
-// valid one ends the run, since the disk is then ambiguous.
-void vConsiderListedFile(const char* szFolder, const char* szName, char* szFound, HANDLE hSearch)
+bool bPathExists(const char* szPath)
 {
-    if (!bIsInfName(szName) || !bIsValidInf(szFolder, szName))
-        return;
-    if (szFound[0] != '\0') {
-        FindClose(hSearch);
-        vFatal(kMsgTwoValidInfs, EXIT_TWO_VALID_INFS);
-    }
-    bCopyText(szFound, PATH_CAPACITY, szName);
+    WIN32_FIND_DATAA fdFound;
+    HANDLE hFind = FindFirstFileA(szPath, &fdFound);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(hFind);
+    return true;
 }
 
-}  // namespace
-
-bool bIsValidInf(const char* szFolder, const char* szFile)
+bool bListFiles(const char* szPattern, ListedNameVisitor pfnVisit, void* pSearch)
 {
-    char szPath[PATH_CAPACITY];
-    if (!bJoinText(szPath, sizeof szPath, szFolder, szFile)) {
-        vWriteLog(kLogTooLong, "bIsValidInf", szFolder, szFile);
-        return false;
-    }
-    return bInfFileIsValid(szPath, gState.pFamily->eDialect);
-}
-
-// The pattern and a found name have the room of the folder texts, so that every folder
-// the launcher holds can be searched and every name beside it that fits a path is seen.
-bool bFindInfFile(const char* szFolder)
-{
-    char szPattern[PATH_CAPACITY];
-    if (!bJoinText(szPattern, sizeof szPattern, szFolder, kInfPattern)) {
-        vWriteLog(kLogTooLong, "bFindInfFile", szFolder, kInfPattern);
-        return false;
-    }
     WIN32_FIND_DATAA fdEntry;
     HANDLE hSearch = FindFirstFileA(szPattern, &fdEntry);
     if (hSearch == INVALID_HANDLE_VALUE)
         return false;
-    // The whole listing is read, so that a second valid file is noticed in any order.
-    char szFound[PATH_CAPACITY] = "";
     do {
-        vConsiderListedFile(szFolder, fdEntry.cFileName, szFound, hSearch);
+        if (!pfnVisit(pSearch, fdEntry.cFileName))
+            break;
     } while (FindNextFileA(hSearch, &fdEntry));
     FindClose(hSearch);
-    return szFound[0] != '\0' && bCopyText(gState.szInfFile, sizeof gState.szInfFile, szFound);
+    return true;
+}
+
+}  // namespace
+
+const DiskAccess kWindowsDisk = { bPathExists, bListFiles, bIsValidInf, vWriteLog };
+
+bool bIsValidInf(const char* szFolder, const char* szFile)
+{
+    char szPath[PATH_CAPACITY];
+    return bJoinInfPath(vWriteLog, szFolder, szFile, szPath) &&
+           bInfFileIsValid(szPath, gState.pFamily->eDialect);
+}
+
+bool bFindInfFile(const char* szFolder)
+{
+    char szFound[PATH_CAPACITY];
+    InfSearch eFound = eFindInfFile(kWindowsDisk, szFolder, szFound);
+    if (eFound == INF_SEARCH_TWO_VALID)
+        vFatal(kMsgTwoValidInfs, EXIT_TWO_VALID_INFS);
+    return eFound == INF_SEARCH_FOUND && bCopyText(gState.szInfFile, sizeof gState.szInfFile, szFound);
 }
 
 // The path is joined in as much room as the validity test had, so that every file it
@@ -76,7 +68,7 @@ void GetHardwareID(const char* szFolder, const char* szFile)
     vWriteLog(kLogHardwareID);
     gState.iIMIDsize = 0;
     if (!bFits) {
-        vWriteLog(kLogTooLong, "GetHardwareID", szFolder, szFile);
+        vWriteLog(kLogPathTooLong, "GetHardwareID", szFolder, szFile);
         return;
     }
     HwidList list;

@@ -35,7 +35,8 @@ extern LauncherState gState;
 // Main flow.
 void vFatal(const char* szText, UINT uExitCode);
 
-// INF discovery and hardware-ID reading.
+// INF discovery and hardware-ID reading, and the disk as Windows' file calls see it.
+extern const DiskAccess kWindowsDisk;
 bool bIsValidInf(const char* szFolder, const char* szFile);
 bool bFindInfFile(const char* szFolder);
 void GetHardwareID(const char* szFolder, const char* szFile);

@@ -26,17 +26,14 @@ void vMessage(const char* szText, UINT uType, int* piAnswer = nullptr)
         *piAnswer = iAnswer;
 }
 
-bool bFileExists(const char* szFolder, const char* szName)
+// A step that ends the run shows its message box and exits.
+void vStopIf(LaunchStep eStep)
 {
-    char szPath[PATH_CAPACITY];
-    if (szName[0] == '\0' || !bJoinText(szPath, sizeof szPath, szFolder, szName))
-        return false;
-    WIN32_FIND_DATAA fdFound;
-    HANDLE hFind = FindFirstFileA(szPath, &fdFound);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(hFind);
-    return true;
+    if (eStep == STEP_GO_ON)
+        return;
+    char szText[STOP_TEXT_CAPACITY];
+    unsigned uExit = uStopMessage(eStep, gState.szSetupProgram, szText);
+    vFatal(szText, uExit);
 }
 
 void vLocateSetupProgram()
@@ -48,71 +45,25 @@ void vLocateSetupProgram()
     char* szLastBackslash = strrchr(szModule, '\\');
     if (szLastBackslash != nullptr)
         szLastBackslash[1] = '\0';
-
-    if (bFileExists(szModule, gState.szSetupProgram)) {
-        bCopyText(gState.szSetupFolder, sizeof gState.szSetupFolder, szModule);
-        return;
-    }
-    // A program whose path in the sub-folder does not fit a path cannot be looked for,
-    // let alone started: that is the folder's length, not a missing file.
-    if (!bJoinText(gState.szSetupFolder, sizeof gState.szSetupFolder, szModule, kSetupSubFolder) ||
-        strlen(gState.szSetupFolder) + strlen(gState.szSetupProgram) >= PATH_CAPACITY)
-        vFatal(kMsgFolderTooLong, EXIT_TEXT_TOO_LONG);
-    if (bFileExists(gState.szSetupFolder, gState.szSetupProgram))
-        return;
-
-    char szText[NAME_CAPACITY + sizeof kMsgNoSetupProgram];
-    iFormatText(szText, sizeof szText, "%s %s", kMsgNoSetupProgram, gState.szSetupProgram);
-    vFatal(szText, EXIT_DONE);
+    vStopIf(eLocateSetupProgram(kWindowsDisk, szModule, gState.szSetupProgram, gState.szSetupFolder));
 }
 
-// The setup program's path and command line.  The program path is not quoted: the
-// setup programs were written against exactly this command line.
 void vFormatCommandLine(const char* szArguments)
 {
-    if (iFormatText(gState.szApplicationPath, sizeof gState.szApplicationPath, "%s%s",
-                    gState.szSetupFolder, gState.szSetupProgram) < 0)
-        vFatal(kMsgFolderTooLong, EXIT_TEXT_TOO_LONG);
-    if (iFormatText(gState.szCommandLine, sizeof gState.szCommandLine, "%s%s %s",
-                    gState.szSetupFolder, gState.szSetupProgram, szArguments) < 0)
-        vFatal(kMsgCommandTooLong, EXIT_TEXT_TOO_LONG);
+    vStopIf(eFormatCommandLine(gState.szSetupFolder, gState.szSetupProgram, szArguments,
+                               gState.szApplicationPath, gState.szCommandLine));
 }
 
-// The INF folder (-d, else the setup folder, always ending in a backslash) and the INF
-// file name (-f, unless the family always uses one name: NT 4.0's "oemsetup.inf").
 void vResolveInfOptions(const char* szArguments)
 {
-    if (bHasOption(szArguments, "-d")) {
-        if (!bOptionValue(szArguments, "-d", gState.szInfFolder, sizeof gState.szInfFolder))
-            vFatal(kMsgInfOptionTooLong, EXIT_TEXT_TOO_LONG);
-        size_t uLength = strlen(gState.szInfFolder);
-        if ((uLength == 0 || gState.szInfFolder[uLength - 1] != '\\') &&
-            !bAppendText(gState.szInfFolder, sizeof gState.szInfFolder, "\\"))
-            vFatal(kMsgInfOptionTooLong, EXIT_TEXT_TOO_LONG);
-    } else {
-        bCopyText(gState.szInfFolder, sizeof gState.szInfFolder, gState.szSetupFolder);
-    }
-    if (bHasOption(szArguments, "-f") &&
-        !bOptionValue(szArguments, "-f", gState.szInfFile, sizeof gState.szInfFile))
-        vFatal(kMsgInfOptionTooLong, EXIT_TEXT_TOO_LONG);
-    if (gState.pFamily->szInfFile != nullptr)
-        bCopyText(gState.szInfFile, sizeof gState.szInfFile, gState.pFamily->szInfFile);
+    vStopIf(eResolveInfOptions(szArguments, *gState.pFamily, gState.szSetupFolder,
+                               gState.szInfFolder, gState.szInfFile));
 }
 
-// A named valid INF file is used as it is; otherwise discovery tries the INF folder,
-// one and two levels up, and the drive root.  The folder keeps the text of the try
-// that succeeded.
 void vResolveInfFile()
 {
-    if (gState.szInfFile[0] != '\0' && bIsValidInf(gState.szInfFolder, gState.szInfFile))
-        return;
-    for (int iTry = 0; iTry < INF_TRIES; ++iTry) {
-        if (iTry > 0)
-            vNextInfTryFolder(gState.szInfFolder, iTry);
-        if (bFindInfFile(gState.szInfFolder))
-            return;
-    }
-    vFatal(kMsgNoInf, EXIT_DONE);
+    int iTry = INF_TRY_NAMED;
+    vStopIf(eResolveInfFile(kWindowsDisk, gState.szInfFolder, gState.szInfFile, &iTry));
 }
 
 void vRunSetupProgram()

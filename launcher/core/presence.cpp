@@ -12,6 +12,7 @@ const uint8_t kRegisterMask = 0xFC;
 const uint16_t kReadConfigCode = 1;
 const char kDriverFile[] = "pcipeek.sys";
 const char kDriverInSystemFolder[] = "\\pcipeek.sys";
+const char kProbePrefix[] = "DEV_";
 
 enum { kVendorAt = 0x00, kDeviceAt = 0x02, kSubClassAt = 0x0A, kBaseClassAt = 0x0B };
 
@@ -59,7 +60,17 @@ bool bIsAdapterClass(const PciIdentity& identity)
 
 void vFormatDeviceProbe(char szProbe[DEVICE_PROBE_CAPACITY], uint16_t uDeviceId)
 {
-    iFormatText(szProbe, DEVICE_PROBE_CAPACITY, "DEV_%X", static_cast<unsigned>(uDeviceId));
+    iFormatText(szProbe, DEVICE_PROBE_CAPACITY, "%s%X", kProbePrefix, static_cast<unsigned>(uDeviceId));
+}
+
+bool bEntryCanMatch(const char* szEntry)
+{
+    for (const char* p = strstr(szEntry, kProbePrefix); p != nullptr; p = strstr(p + 1, kProbePrefix)) {
+        char c = p[sizeof kProbePrefix - 1];
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))
+            return true;
+    }
+    return false;
 }
 
 bool bListHasProbe(const char (*aszList)[HWID_ENTRY_CAPACITY], int iCount, const char* szProbe,

@@ -64,6 +64,10 @@ typedef void (*ListEntryVisitor)(int iCount, const char* szEntry, const char* sz
 bool bListHasProbe(const char (*aszList)[HWID_ENTRY_CAPACITY], int iCount, const char* szProbe,
                    ListEntryVisitor pfnVisit);
 
+// True when some device's probe can be found in the entry: it holds "DEV_" followed by
+// an upper-case hexadecimal digit.  Any other entry can never match an adapter.
+bool bEntryCanMatch(const char* szEntry);
+
 // The driver's source on the disk and its copy in the system folder.  False, with
 // both texts empty, when either does not fit its buffer of PATH_CAPACITY bytes.
 bool bBuildDriverPaths(const char* szSetupFolder, const char* szSystemFolder,
