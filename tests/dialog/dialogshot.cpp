@@ -3,10 +3,17 @@
 // selects the one for the editor named, writes the ready file, and cancels the dialog
 // once the done file appears (or after 60 s).  Not part of the test run.
 //   dialogshot enum|int|edit|notpresent|error READY-FILE DONE-FILE
+//   dialogshot lists LISTS-FILE INDEX READY-FILE DONE-FILE
+// The second form opens the dialog on the six ShowProp arguments of LISTS-FILE, one a
+// line as the INF script passes them, selects the property at INDEX in the list's
+// sorted order, and writes the number of properties and the name shown (one a line) to
+// the ready file.  When ShowProp returns without a dialog, the ready file holds
+// "refused" and ShowProp's result text instead.
 #include "dialogdriver.h"
 #include "propdialog_ids.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -29,17 +36,81 @@ const char* const kArgs[] = {
     "nicprop.hlp",
 };
 
-void Touch(const char* path)
+void WriteLines(const char* path, const std::vector<std::string>& lines)
 {
     FILE* file = fopen(path, "w");
-    if (file != nullptr)
-        fclose(file);
+    if (file == nullptr)
+        return;
+    for (const std::string& line : lines)
+        fprintf(file, "%s\n", line.c_str());
+    fclose(file);
+}
+
+void Touch(const char* path)
+{
+    WriteLines(path, {});
+}
+
+void WaitForDone(const char* path)
+{
+    for (DWORD waited = 0; waited < kWaitForDoneMs; waited += kPollMs) {
+        if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+            break;
+        Sleep(kPollMs);
+    }
+}
+
+// The six ShowProp arguments, one a line; a missing line is an empty argument, as the
+// INF script would pass it.
+std::vector<std::string> ReadLists(const char* path)
+{
+    std::vector<std::string> args(sizeof kArgs / sizeof kArgs[0]);
+    FILE* file = fopen(path, "r");
+    if (file == nullptr)
+        return {};
+    std::string line;
+    size_t index = 0;
+    for (int c = fgetc(file); c != EOF && index < args.size(); c = fgetc(file)) {
+        if (c == '\n') {
+            args[index++] = line;
+            line.clear();
+        } else if (c != '\r') {
+            line += static_cast<char>(c);
+        }
+    }
+    if (index < args.size())
+        args[index] = line;
+    fclose(file);
+    return args;
+}
+
+int ShowLists(const char* listsPath, int index, const char* readyPath, const char* donePath)
+{
+    std::vector<std::string> args = ReadLists(listsPath);
+    if (args.empty())
+        return 2;
+    DialogSession dialog(args);
+    if (!dialog.Open()) {
+        WriteLines(readyPath, { "refused", dialog.ResultText() });
+        return 3;
+    }
+    std::vector<std::string> names = dialog.ListEntries();
+    if (index >= 0 && index < static_cast<int>(names.size()))
+        dialog.SelectProperty(index);
+    Sleep(500);
+    WriteLines(readyPath, { std::to_string(names.size()),
+                            index >= 0 && index < static_cast<int>(names.size()) ? names[index] : "" });
+    WaitForDone(donePath);
+    dialog.Finish(IDCANCEL);
+    return dialog.Returned() ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 6 && strcmp(argv[1], "lists") == 0)
+        return ShowLists(argv[2], atoi(argv[3]), argv[4], argv[5]);
     if (argc != 4)
         return 2;
     std::string editor = argv[1];
@@ -63,11 +134,7 @@ int main(int argc, char** argv)
     }
     Sleep(500);
     Touch(argv[2]);
-    for (DWORD waited = 0; waited < kWaitForDoneMs; waited += kPollMs) {
-        if (GetFileAttributesA(argv[3]) != INVALID_FILE_ATTRIBUTES)
-            break;
-        Sleep(kPollMs);
-    }
+    WaitForDone(argv[3]);
     if (editor == "error")
         dialog.AnswerBox();
     dialog.Finish(IDCANCEL);
