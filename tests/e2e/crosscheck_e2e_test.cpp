@@ -20,6 +20,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <algorithm>
 #include <string>
@@ -162,7 +163,8 @@ std::vector<unsigned> ListedDevices(const std::vector<std::string>& ids)
 }
 
 // The entries that the NT family's presence check logged while it compared the list
-// with an adapter that matches none: "bCheckDevice iIMIDsize N <entry> <probe>".
+// with an adapter that matches none: "bCheckDevice iIMIDsize N <entry> <probe>".  A
+// line with another count or probe is kept whole, in brackets, to show in the failure.
 std::vector<std::string> LoggedEntries(const std::string& probe, size_t count)
 {
     std::string start = "bCheckDevice iIMIDsize " + std::to_string(count) + " ";
@@ -176,9 +178,12 @@ std::vector<std::string> LoggedEntries(const std::string& probe, size_t count)
     return entries;
 }
 
-bool IsStandIn(const std::string& name, const char* what)
+bool IsSetupProgram(const std::string& name)
 {
-    return _stricmp(name.c_str(), what) == 0;
+    for (const char* program : { "INST9X.EXE", "INSTNT4.EXE", "INST2K.EXE" })
+        if (_stricmp(name.c_str(), program) == 0)
+            return true;
+    return false;
 }
 
 // Copies a fixture disk onto the drive, the stand-ins replaced by what they stand for:
@@ -195,9 +200,9 @@ void CopyDisk(const std::string& from, const std::string& to)
             continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             CopyDisk(from + name + "\\", to + name + "\\");
-        else if (IsStandIn(name, "INST9X.EXE") || IsStandIn(name, "INSTNT4.EXE") || IsStandIn(name, "INST2K.EXE"))
+        else if (IsSetupProgram(name))
             harness::CopyFileOrDie(harness::BuildDir() + "\\tests\\doubles\\setupprog.exe", to + name);
-        else if (IsStandIn(name, "PCIPEEK.SYS"))
+        else if (_stricmp(name.c_str(), "PCIPEEK.SYS") == 0)
             harness::InstallPcipeek(to);
         else
             harness::CopyFileOrDie(from + name, to + name);

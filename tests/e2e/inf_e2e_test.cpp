@@ -416,9 +416,12 @@ TEST_F(InfE2e, FiftyMegabyteInf)
             EXPECT_GT(grown, list / 2) << name << ": the list was not built";
         }
         EXPECT_EQ(LogLines().size(), 4 + (family.nt4 ? 3u * entries : 0u)) << name;
-        printf("%s: %zu bytes, %d entries (list %zu KB), %lu ms, peak working set %zu KB (header only: %zu KB)\n",
-               name.c_str(), text.size(), entries, list >> 10, elapsed, big.peakWorkingSetBytes >> 10,
-               small.peakWorkingSetBytes >> 10);
+        // SIZE_T is unsigned long on i686 and unsigned long long on x86_64; the sizes in
+        // KB fit an unsigned long on both.
+        printf("%s: %zu bytes, %d entries (list %lu KB), %lu ms, peak working set %lu KB (header only: %lu KB)\n",
+               name.c_str(), text.size(), entries, static_cast<unsigned long>(list >> 10), elapsed,
+               static_cast<unsigned long>(big.peakWorkingSetBytes >> 10),
+               static_cast<unsigned long>(small.peakWorkingSetBytes >> 10));
     }
 }
 
