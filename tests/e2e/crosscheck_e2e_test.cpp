@@ -283,7 +283,7 @@ TEST_F(CrossCheck, LauncherDoesWhatNicdiskPredicted)
 {
     std::vector<Row> rows = ReadRows(cases);
     ASSERT_FALSE(rows.empty()) << "no rows in " << cases;
-    int ready = 0;
+    int ready = 0, runs = 0;
     for (size_t n = 0; n < rows.size(); ++n) {
         const Row& row = rows[n];
         std::string report = harness::ReadFileText(reports + "\\" + std::to_string(n + 1) + ".txt");
@@ -302,6 +302,7 @@ TEST_F(CrossCheck, LauncherDoesWhatNicdiskPredicted)
         // An adapter that no entry matches: the stop's box, or the check's own.
         unsigned unlisted = UnlistedDevice(p.ids);
         RunResult result = RunNicstart(row, unlisted);
+        ++runs;
         if (!p.reachesCheck) {
             EXPECT_EQ(BoxTexts(result), std::vector<std::string>{ p.box + " [OK]" });
             EXPECT_EQ(result.exitCode, p.exitCode);
@@ -321,6 +322,7 @@ TEST_F(CrossCheck, LauncherDoesWhatNicdiskPredicted)
         for (unsigned device : listed) {
             SCOPED_TRACE("adapter " + Probe(device));
             result = RunNicstart(row, device);
+            ++runs;
             std::vector<std::string> boxes = BoxTexts(result);
             EXPECT_EQ(std::count(boxes.begin(), boxes.end(), std::string(kMsgNoAdapter) + " [OK]"), 0);
             EXPECT_EQ(Recorded("cmdline"), p.commandLine);
@@ -330,6 +332,7 @@ TEST_F(CrossCheck, LauncherDoesWhatNicdiskPredicted)
             EXPECT_EQ(cwd == kDrive ? cwd : cwd + "\\", p.setupFolder);
         }
     }
+    printf("crosscheck: %zu rows, %d of them ready, %d runs of nicstart.exe\n", rows.size(), ready, runs);
     // The rows cover both answers.
     EXPECT_GT(ready, 0);
     EXPECT_LT(ready, static_cast<int>(rows.size()));
