@@ -34,12 +34,6 @@ using namespace launcher_texts;
 
 const char kDrive[] = "A:\\";
 
-std::string EnvironmentValue(const char* name)
-{
-    const char* value = getenv(name);
-    return value != nullptr ? value : "";
-}
-
 bool StartsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
 
 // One row of crosscheck-cases.
@@ -210,32 +204,12 @@ void CopyDisk(const std::string& from, const std::string& to)
     FindClose(search);
 }
 
-// Empties the drive.  Its root itself stays: removing it would remove the folder that
-// the drive stands for.
-void ClearDrive()
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((std::string(kDrive) + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            harness::RemoveTree(kDrive + name);
-        else
-            DeleteFileA((kDrive + name).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
 class CrossCheck : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        cases = EnvironmentValue("NICTEST_CASES");
-        reports = EnvironmentValue("NICTEST_REPORTS");
+        cases = harness::Environment("NICTEST_CASES");
+        reports = harness::Environment("NICTEST_REPORTS");
         if (cases.empty() || reports.empty())
             GTEST_SKIP() << "no reports of nicdisk check outside CTest's predict-then-run wrapper";
         root = harness::TestRoot();
@@ -244,7 +218,8 @@ protected:
     void TearDown() override
     {
         harness::RemoveTree(root);
-        ClearDrive();
+        // Emptied, never removed: that would remove the folder the drive stands for.
+        harness::EmptyFolder(kDrive);
     }
 
     // Runs A:\nicstart.exe with the row's version and arguments, one adapter with the
@@ -293,7 +268,7 @@ TEST_F(CrossCheck, LauncherDoesWhatNicdiskPredicted)
         Prediction p = ParseReport(report);
         ready += p.ready ? 1 : 0;
 
-        ClearDrive();
+        harness::EmptyFolder(kDrive);
         std::string fixture = harness::SourceDir() + "\\tests\\fixtures\\" + row.disk + "\\";
         std::replace(fixture.begin(), fixture.end(), '/', '\\');
         CopyDisk(fixture, kDrive);

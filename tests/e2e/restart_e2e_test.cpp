@@ -46,12 +46,6 @@ const double kRestartDelayMaxMs = 6500;
 const int kEndSessionPolls = 200;
 const DWORD kEndSessionPollMs = 50;
 
-std::string Environment(const char* name)
-{
-    const char* value = getenv(name);
-    return value == nullptr ? "" : value;
-}
-
 // One "Call dll.Function(arguments)" line of the relay trace.
 struct Call {
     unsigned long process = 0;
@@ -109,7 +103,7 @@ const char kCameBack[] = "came-back";
 
 std::string RunDir()
 {
-    return Environment("NICTEST_RUN_DIR");
+    return harness::Environment("NICTEST_RUN_DIR");
 }
 
 // Box texts hold line breaks; the run files hold one value per line.
@@ -230,8 +224,9 @@ void RunCase(const Case& c, const std::string& id)
     harness::CopyFileOrDie(harness::BuildDir() + "\\tests\\doubles\\setupprog.exe", disk + c.program);
     DeleteFileA(kLogPath);
     harness::SetWindowsVersion("nicstart.exe", c.version);
-    std::string offsets = "relay=" + std::to_string(FileSize(Environment("NICTEST_RELAY_TRACE"))) + "\n" +
-                          "server=" + std::to_string(FileSize(Environment("NICTEST_SERVER_TRACE"))) + "\n";
+    std::string offsets =
+        "relay=" + std::to_string(FileSize(harness::Environment("NICTEST_RELAY_TRACE"))) + "\n" +
+        "server=" + std::to_string(FileSize(harness::Environment("NICTEST_SERVER_TRACE"))) + "\n";
     harness::WriteFileText(RunFile(id, ".txt"), offsets);
 
     harness::RunOptions options;
@@ -348,8 +343,8 @@ bool ReadRun(const std::string& id, const std::string& next, CaseRun& run)
     std::map<std::string, std::string> following;
     for (const std::string& line : harness::SplitLines(harness::ReadFileText(RunFile(next, ".txt"))))
         following[line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
-    std::string relay = harness::ReadFileText(Environment("NICTEST_RELAY_TRACE"));
-    std::string server = harness::ReadFileText(Environment("NICTEST_SERVER_TRACE"));
+    std::string relay = harness::ReadFileText(harness::Environment("NICTEST_RELAY_TRACE"));
+    std::string server = harness::ReadFileText(harness::Environment("NICTEST_SERVER_TRACE"));
     run.traced = ReadTraces(Slice(relay, run.values["relay"], next.empty() ? "" : following["relay"]),
                             Slice(server, run.values["server"], next.empty() ? "" : following["server"]));
     run.log = harness::ReadFileText(RunFile(id, ".log"));
@@ -501,8 +496,8 @@ int main(int argc, char** argv)
         return 2;
     }
     if (argc == 2 && strcmp(argv[1], kRunCasesOption) == 0) {
-        std::string throwaway = Environment("NICTEST_THROWAWAY_PREFIX");
-        if (throwaway.empty() || throwaway != Environment("WINEPREFIX")) {
+        std::string throwaway = harness::Environment("NICTEST_THROWAWAY_PREFIX");
+        if (throwaway.empty() || throwaway != harness::Environment("WINEPREFIX")) {
             fprintf(stderr, "restart_e2e_test: %s runs only in the prefix copy of run-in-prefix-copy: nicstart's "
                             "restart would end the processes of this prefix\n", kRunCasesOption);
             return 2;

@@ -230,6 +230,15 @@ void MakeDirs(const std::string& path)
 
 void RemoveTree(const std::string& path)
 {
+    EmptyFolder(path);
+    std::string folder = path;
+    while (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    RemoveDirectoryA(folder.c_str());
+}
+
+void EmptyFolder(const std::string& path)
+{
     std::string folder = path;
     while (!folder.empty() && folder.back() == '\\')
         folder.pop_back();
@@ -249,7 +258,12 @@ void RemoveTree(const std::string& path)
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(folder.c_str());
+}
+
+std::string Environment(const char* name)
+{
+    const char* value = getenv(name);
+    return value == nullptr ? "" : value;
 }
 
 void CopyFileOrDie(const std::string& from, const std::string& to)

@@ -55,7 +55,11 @@ std::string ReadFileText(const std::string& path);   // "" when missing
 bool FileExists(const std::string& path);
 void MakeDirs(const std::string& path);
 void RemoveTree(const std::string& path);
+void EmptyFolder(const std::string& path);         // what RemoveTree removes but the folder itself
 void CopyFileOrDie(const std::string& from, const std::string& to);
 std::vector<std::string> SplitLines(const std::string& text);  // on CR LF or LF
+
+// The value of an environment variable, "" when it is not set.
+std::string Environment(const char* name);
 
 }  // namespace harness

@@ -269,6 +269,8 @@ void vPredictRun(const char* szHostFolder, const char* szArguments, int iOsType,
             return vStop(pRun, eStep);
         vReadIds(pRun);
     }
+    // The driver's source on the disk is joined as the launcher joins it; the system
+    // folder only completes the call, no target is looked at.
     char szSource[PATH_CAPACITY];
     char szTarget[PATH_CAPACITY];
     pRun->bDriverOnDisk = bBuildDriverPaths(pRun->szSetupFolder, "C:\\WINDOWS\\system32", szSource, szTarget) &&
@@ -325,12 +327,12 @@ int iCheckDisk(const char* szHostFolder, const char* szArguments, FamilyChoice e
     int iResult = CHECK_READY;
     for (int i = 0; i < kFamilyCount; ++i) {
         if (abCovered[i]) {
-            if (aRuns[i].bReady)
+            if (aRuns[i].bReady) {
                 fprintf(pOut, "%s: ready\n", kFamilyNames[i].szName);
-            else
+            } else {
                 fprintf(pOut, "%s: not ready: %s\n", kFamilyNames[i].szName, aRuns[i].szReason);
-            if (!aRuns[i].bReady)
                 iResult = CHECK_NOT_READY;
+            }
         }
         vFreePrediction(&aRuns[i]);
     }
