@@ -108,8 +108,8 @@ function(nic_dll_entry target)
   nic_crtdll(${target})
 endfunction()
 
-# Shipped code: no exceptions, RTTI or thread-safe statics in any build, so that the
-# wine build tests what the release build ships.
+# Shipped code: the flags of NIC_RELEASE_CXX_FLAGS in any build, so that the wine build
+# tests what the release build ships.
 function(nic_shipped target)
   target_compile_options(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${NIC_RELEASE_CXX_FLAGS}>")
 endfunction()

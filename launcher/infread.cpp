@@ -3,8 +3,6 @@
 // that the presence check matches.  The text rules live in core/infread.cpp.
 #include "launcher.h"
 
-#include "core/identity.h"
-#include "core/infpieces.h"
 #include "core/infread.h"
 #include "core/setuplog.h"
 #include "core/textutil.h"
@@ -46,7 +44,7 @@ const DiskAccess kWindowsDisk = { bPathExists, bListFiles, bIsValidInf, vWriteLo
 bool bIsValidInf(const char* szFolder, const char* szFile)
 {
     char szPath[PATH_CAPACITY];
-    return bJoinInfPath(vWriteLog, szFolder, szFile, szPath) &&
+    return bJoinPathOrLog(vWriteLog, INF_VALIDITY_OPERATION, szFolder, szFile, szPath) &&
            bInfFileIsValid(szPath, gState.pFamily->eDialect);
 }
 
@@ -63,14 +61,11 @@ bool bFindInfFile(const char* szFolder)
 // accepted is read here too.
 void GetHardwareID(const char* szFolder, const char* szFile)
 {
-    char szPath[PATH_CAPACITY];
-    bool bFits = bJoinText(szPath, sizeof szPath, szFolder, szFile);
     vWriteLog(kLogHardwareID);
     gState.iIMIDsize = 0;
-    if (!bFits) {
-        vWriteLog(kLogPathTooLong, "GetHardwareID", szFolder, szFile);
+    char szPath[PATH_CAPACITY];
+    if (!bJoinPathOrLog(vWriteLog, "GetHardwareID", szFolder, szFile, szPath))
         return;
-    }
     HwidList list;
     vReadHardwareIDs(szPath, gState.pFamily->eDialect, vWriteLog, &list);
     gState.iIMIDsize = list.iCount;

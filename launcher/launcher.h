@@ -2,13 +2,12 @@
 // operations that the main flow calls.  One instance of the state lives for the run.
 #pragma once
 #include "capacities.h"
-#include "core/family.h"
 #include "core/nicstart.h"
 
 #include <windows.h>
 
-// The flags say which family runs, as the log and the record name it; what the parts do
-// differently on that family they read from its row.
+// The three flags name the running family in the record's own terms; what the parts do
+// differently on that family they read from its row, pFamily.
 struct LauncherState {
     bool bWin9x;
     bool bWinNT4;

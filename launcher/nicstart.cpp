@@ -5,8 +5,6 @@
 
 #include "entry.h"
 #include "format.h"
-#include "core/identity.h"
-#include "core/nicstart.h"
 #include "core/options.h"
 #include "core/setuplog.h"
 #include "core/textutil.h"

@@ -10,6 +10,8 @@ enum : uint8_t { NETWORK_BASE_CLASS = 0x02, ETHERNET_SUBCLASS = 0x00 };
 
 // ADAPTER_VENDOR_ID as a device INF names it in a hardware ID.
 #define ADAPTER_VENDOR_MARK "VEN_1106"
+// What precedes a device ID in a hardware ID, and in the presence check's probe.
+#define DEVICE_ID_MARK "DEV_"
 // ADAPTER_VENDOR_ID in decimal, as the NT 4.0 setup script's VendorID line writes it.
 #define ADAPTER_VENDOR_DECIMAL "4358"
 // The network adapter class of device INF files.

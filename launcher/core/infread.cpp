@@ -31,7 +31,7 @@ uint16_t wDeviceOf(uint32_t dwDeviceCFID) { return static_cast<uint16_t>(dwDevic
 void vFormatEntry(InfDialect eDialect, const char* szPiece, uint32_t dwDeviceCFID, char* szEntry)
 {
     if (eDialect == INF_NT4_SCRIPT)
-        iFormatText(szEntry, HWID_ENTRY_CAPACITY, "%s%04X", "DEV_", wDeviceOf(dwDeviceCFID));
+        iFormatText(szEntry, HWID_ENTRY_CAPACITY, DEVICE_ID_MARK "%04X", wDeviceOf(dwDeviceCFID));
     else
         vScanFourthWord(szPiece, szEntry);
 }

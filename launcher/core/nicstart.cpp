@@ -43,12 +43,12 @@ bool bConsiderListedFile(void* pSearch, const char* szName)
 
 }  // namespace
 
-bool bJoinInfPath(void (*pfnLog)(const char* szFormat, ...), const char* szFolder, const char* szFile,
-                  char szPath[PATH_CAPACITY])
+bool bJoinPathOrLog(void (*pfnLog)(const char* szFormat, ...), const char* szOperation, const char* szFolder,
+                    const char* szFile, char szPath[PATH_CAPACITY])
 {
     if (bJoinText(szPath, PATH_CAPACITY, szFolder, szFile))
         return true;
-    pfnLog(kLogPathTooLong, "bIsValidInf", szFolder, szFile);
+    pfnLog(kLogPathTooLong, szOperation, szFolder, szFile);
     return false;
 }
 
@@ -140,10 +140,8 @@ InfSearch eFindInfFile(const DiskAccess& disk, const char* szFolder, char* szFou
 {
     szFound[0] = '\0';
     char szPattern[PATH_CAPACITY];
-    if (!bJoinText(szPattern, sizeof szPattern, szFolder, kInfPattern)) {
-        disk.pfnLog(kLogPathTooLong, "bFindInfFile", szFolder, kInfPattern);
+    if (!bJoinPathOrLog(disk.pfnLog, "bFindInfFile", szFolder, kInfPattern, szPattern))
         return INF_SEARCH_NONE;
-    }
     InfListing listing = { &disk, szFolder, szFound, false };
     if (!disk.pfnListFiles(szPattern, bConsiderListedFile, &listing))
         return INF_SEARCH_NONE;

@@ -67,10 +67,12 @@ struct DiskAccess {
     void (*pfnLog)(const char* szFormat, ...);
 };
 
-// The path of an INF file that the validity test reads; logs and refuses one that does
-// not fit.
-bool bJoinInfPath(void (*pfnLog)(const char* szFormat, ...), const char* szFolder, const char* szFile,
-                  char szPath[PATH_CAPACITY]);
+// A folder and a name joined into a path; one that does not fit is refused whole and
+// logged (kLogPathTooLong) under the name of the operation that needed it.
+bool bJoinPathOrLog(void (*pfnLog)(const char* szFormat, ...), const char* szOperation, const char* szFolder,
+                    const char* szFile, char szPath[PATH_CAPACITY]);
+// The path of an INF file that the validity test reads.
+#define INF_VALIDITY_OPERATION "bIsValidInf"
 
 // Where a step ends the run: each stop is one message box and one exit code.
 enum LaunchStep {

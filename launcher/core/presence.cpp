@@ -12,7 +12,7 @@ const uint8_t kRegisterMask = 0xFC;
 const uint16_t kReadConfigCode = 1;
 const char kDriverFile[] = "pcipeek.sys";
 const char kDriverInSystemFolder[] = "\\pcipeek.sys";
-const char kProbePrefix[] = "DEV_";
+const char kProbePrefix[] = DEVICE_ID_MARK;
 
 enum { kVendorAt = 0x00, kDeviceAt = 0x02, kSubClassAt = 0x0A, kBaseClassAt = 0x0B };
 

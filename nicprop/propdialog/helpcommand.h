@@ -6,7 +6,6 @@
 #include "uistring.h"
 
 // *pCommand = the command line.  The help argument may have any length.  False when
-// the directory and "\winhlp32 " together do not fit SYSTEM_PATH_CAPACITY (more than
-// 255 characters), or memory
+// the directory and "\winhlp32 " together do not fit SYSTEM_PATH_CAPACITY, or memory
 // runs out: the viewer is then not started, rather than a cut-off program path.
 bool BuildHelpCommand(const char* szSystemDirectory, const char* szHelpFile, UiString* pCommand);

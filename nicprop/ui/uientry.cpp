@@ -14,7 +14,7 @@ extern "C" void (*__CTOR_LIST__[])();
 namespace {
 
 // The compiler registers each static object's destructor through atexit while it
-// constructs the object; nicprop.dll has two.
+// constructs the object; the table holds a few more than the library has.
 const int kMaxDestructors = 8;
 void (*gapfnDestructor[kMaxDestructors])();
 int giDestructors = 0;

@@ -118,7 +118,7 @@ bool bHostIsValidInf(const char* szFolder, const char* szFile)
 {
     char szPath[PATH_CAPACITY];
     char szHost[HOST_PATH_CAPACITY];
-    return bJoinInfPath(kHostDisk.pfnLog, szFolder, szFile, szPath) && bHostPath(szPath, szHost) &&
+    return bJoinPathOrLog(kHostDisk.pfnLog, INF_VALIDITY_OPERATION, szFolder, szFile, szPath) && bHostPath(szPath, szHost) &&
            !bIsDirectory(szHost) && bInfFileIsValid(szHost, geDialect);
 }
 
