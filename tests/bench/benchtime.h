@@ -34,26 +34,23 @@ inline double Seconds()
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Seconds of one run of a program, from its start until its end, while this process
-// only waits; negative when it could not start or did not end in time.  The program
-// must show no message box: nothing answers it.
-inline double RunAlone(const std::string& commandLine, const char* szFolder)
+// One run of a program while this process only waits: true when it started and ended
+// in time.  The program must show no message box: nothing answers it.
+inline bool RunAlone(const std::string& commandLine, const char* szFolder)
 {
     const DWORD dwTimeoutMs = 60000;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     std::string line = commandLine;
-    double dStart = Seconds();
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, szFolder, &startup, &process))
-        return -1.0;
+        return false;
     bool bEnded = WaitForSingleObject(process.hProcess, dwTimeoutMs) == WAIT_OBJECT_0;
-    double dEnd = Seconds();
     if (!bEnded)
         TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return bEnded ? dEnd - dStart : -1.0;
+    return bEnded;
 }
 
 inline void Report(const char* label, double seconds)

@@ -71,7 +71,7 @@ double RunSeconds(const char* szDisk)
 {
     harness::ClearDriverLog(harness::kPcipeek);
     double dStart = bench::Seconds();
-    if (bench::RunAlone(std::string("\"") + szDisk + "nicstart.exe\"", szDisk) < 0)
+    if (!bench::RunAlone(std::string("\"") + szDisk + "nicstart.exe\"", szDisk))
         return -1.0;
     for (const harness::DriverLogEntry& entry : harness::DriverLog(harness::kPcipeek))
         if (entry.kind == harness::DriverLogEntry::Write)

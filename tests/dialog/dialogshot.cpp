@@ -10,6 +10,7 @@
 // the ready file.  When ShowProp returns without a dialog, the ready file holds
 // "refused" and ShowProp's result text instead.
 #include "dialogdriver.h"
+#include "harness.h"
 #include "propdialog_ids.h"
 
 #include <stdio.h>
@@ -54,7 +55,7 @@ void Touch(const char* path)
 void WaitForDone(const char* path)
 {
     for (DWORD waited = 0; waited < kWaitForDoneMs; waited += kPollMs) {
-        if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        if (harness::FileExists(path))
             break;
         Sleep(kPollMs);
     }
@@ -64,23 +65,10 @@ void WaitForDone(const char* path)
 // INF script would pass it.
 std::vector<std::string> ReadLists(const char* path)
 {
-    std::vector<std::string> args(sizeof kArgs / sizeof kArgs[0]);
-    FILE* file = fopen(path, "r");
-    if (file == nullptr)
+    if (!harness::FileExists(path))
         return {};
-    std::string line;
-    size_t index = 0;
-    for (int c = fgetc(file); c != EOF && index < args.size(); c = fgetc(file)) {
-        if (c == '\n') {
-            args[index++] = line;
-            line.clear();
-        } else if (c != '\r') {
-            line += static_cast<char>(c);
-        }
-    }
-    if (index < args.size())
-        args[index] = line;
-    fclose(file);
+    std::vector<std::string> args = harness::SplitLines(harness::ReadFileText(path));
+    args.resize(sizeof kArgs / sizeof kArgs[0]);
     return args;
 }
 
@@ -95,11 +83,11 @@ int ShowLists(const char* listsPath, int index, const char* readyPath, const cha
         return 3;
     }
     std::vector<std::string> names = dialog.ListEntries();
-    if (index >= 0 && index < static_cast<int>(names.size()))
+    bool listed = index >= 0 && index < static_cast<int>(names.size());
+    if (listed)
         dialog.SelectProperty(index);
     Sleep(500);
-    WriteLines(readyPath, { std::to_string(names.size()),
-                            index >= 0 && index < static_cast<int>(names.size()) ? names[index] : "" });
+    WriteLines(readyPath, { std::to_string(names.size()), listed ? names[index] : "" });
     WaitForDone(donePath);
     dialog.Finish(IDCANCEL);
     return dialog.Returned() ? 0 : 1;

@@ -283,7 +283,7 @@ protected:
     {
         for (const DiskCase& c : cases) {
             std::string name = std::string(c.name) + " on " + c.family->version;
-            ResetDisk(root + "\\disk\\");
+            ResetDisk();
             LayOutDisk(*c.family);
             Holds holds;
             for (const Item& item : c.items) {

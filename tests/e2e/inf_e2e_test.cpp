@@ -3,7 +3,7 @@
 // copes with hostile, locked, huge and over-long INF files and real INF files of other
 // vendors.
 #include "harness.h"
-#include "testroot.h"
+#include "disktest.h"
 #include "launcher_texts.h"
 #include "nicdisk.h"
 
@@ -107,27 +107,25 @@ harness::PciBus AdaptersOfTheseInfs()
     return bus;
 }
 
-class InfE2e : public ::testing::Test {
+// The disk folder of DiskTest, and an INF file at the drive root that some cases put there.
+class InfE2e : public harness::DiskTest {
 protected:
     void SetUp() override
     {
-        root = harness::TestRoot();
-        disk = root + "\\disk\\";
-        Clean();
+        DiskTest::SetUp();
+        DeleteFileA(kDriveRootInf);
     }
 
     void TearDown() override
     {
-        harness::RemoveTree(root);
+        DiskTest::TearDown();
         DeleteFileA(kDriveRootInf);
     }
 
     void Clean()
     {
-        harness::RemoveTree(root);
+        ResetDisk();
         DeleteFileA(kDriveRootInf);
-        DeleteFileA(kLogPath);
-        harness::MakeDirs(disk);
     }
 
     void LayOutDisk(const Family& family)
@@ -173,9 +171,6 @@ protected:
 
     // The log without the presence check's entries, which presence_e2e_test checks.
     static Lines LogLines() { return launcher_texts::LogWithoutPresenceEntries(); }
-
-    std::string root;
-    std::string disk;
 };
 
 struct InfFile {

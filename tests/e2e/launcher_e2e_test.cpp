@@ -107,9 +107,7 @@ TEST_F(Launcher, EachWindowsFamilyRunsItsOwnSetupProgram)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
-        harness::RemoveTree(root);
-        harness::MakeDirs(disk);
-        DeleteFileA(kLogPath);
+        ResetDisk();
         LayOutDisk(c.program, "", c.inf);
         RunResult result = RunNicstart(c.version, "");
         EXPECT_EQ(result.exitCode, 0u);

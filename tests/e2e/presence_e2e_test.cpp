@@ -71,7 +71,6 @@ uint32_t ConfigId(uint16_t id)
 
 class Presence : public harness::DiskTest {
 protected:
-    void Reset() { ResetDisk(root + "\\disk\\"); }
 
     // nicstart.exe, the version's setup program, pcipeek.sys and an INF file (the
     // sample disk's when `inf` is empty).
@@ -188,7 +187,7 @@ void Presence::RunInstallCases(bool ownInf)
             if ((nt4 && c.deviceDialectOnly) || c.hardwareIds.empty() == ownInf)
                 continue;
             SCOPED_TRACE(std::string(version) + ": " + c.name);
-            Reset();
+            ResetDisk();
             LayOutDisk(version, !ownInf ? "" : nt4 ? harness::Nt4Inf(c.configIds) : harness::DeviceInf(c.hardwareIds));
             RunResult result = RunNicstart(version, "", BusOf(c.bus));
             EXPECT_EQ(FoundAdapter(result), c.found);
@@ -221,7 +220,7 @@ TEST_F(Presence, UninstallRunTakesAnyEthernetAdapterOfTheVendorWithAnEmptyList)
     for (const char* version : kAllVersions) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(version) + ": " + c.name);
-            Reset();
+            ResetDisk();
             LayOutDisk(version);
             RunResult result = RunNicstart(version, "-r -k", BusOf(c.bus));
             EXPECT_EQ(FoundAdapter(result), c.found);
@@ -268,7 +267,7 @@ TEST_F(Presence, LogEntriesOfBothPaths)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.version) + " " + c.arguments);
-        Reset();
+        ResetDisk();
         LayOutDisk(c.version);
         RunResult result = RunNicstart(c.version, c.arguments, bus);
         EXPECT_TRUE(FoundAdapter(result));
@@ -280,7 +279,7 @@ TEST_F(Presence, NtScanAsksForEverySlotOnceInBusMajorOrder)
 {
     for (const char* version : kNtVersions) {
         SCOPED_TRACE(version);
-        Reset();
+        ResetDisk();
         LayOutDisk(version);
         RunResult result = RunNicstart(version, "", BusOf({ Adapter(8, 0) }));
         EXPECT_FALSE(FoundAdapter(result));
@@ -362,7 +361,7 @@ TEST_F(Presence, NtSlotWithAFailedOrShortReplyIsSkipped)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Reset();
+        ResetDisk();
         LayOutDisk("win2k");
         RunResult result = RunNicstart("win2k", "", BusOf({ Adapter(0, 2), Adapter(0, 5) }), c.failures);
         EXPECT_EQ(FoundAdapter(result), c.found);
@@ -376,7 +375,7 @@ TEST_F(Presence, SecondNtRunFindsTheServiceRegisteredAndRunning)
     PciBus bus = BusOf({ Adapter(0, 9) });
     for (int run = 1; run <= 2; run++) {
         SCOPED_TRACE(run);
-        Reset();
+        ResetDisk();
         LayOutDisk("win2k");
         EXPECT_EQ(harness::DriverRunning(harness::kPcipeek), run == 2);
         EXPECT_TRUE(FoundAdapter(RunNicstart("win2k", "", bus)));
@@ -416,7 +415,7 @@ TEST_F(Presence, NtPathPlatformCallsOnAFirstAndASecondRun)
     const std::string target = kSystemDriver;
     for (int run = 1; run <= 2; run++) {
         SCOPED_TRACE(run);
-        Reset();
+        ResetDisk();
         LayOutDisk("win2k");
         EXPECT_TRUE(FoundAdapter(RunNicstart("win2k", "", BusOf({ Adapter(0, 1) }))));
         std::vector<ExpectedCall> expected = {
@@ -485,7 +484,7 @@ TEST_F(Presence, DriverThatCannotBeReachedFailsTheCheck)
     relay = &trace;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.faults);
-        Reset();
+        ResetDisk();
         LayOutDisk("win2k");
         trace.Calls();
         faults = c.faults;
@@ -512,10 +511,10 @@ TEST_F(Presence, DriverMissingFromTheDisk)
     EXPECT_TRUE(PresenceLog().empty());
 
     // A driver that an earlier run left running is used as it is.
-    Reset();
+    ResetDisk();
     LayOutDisk("win2k");
     EXPECT_TRUE(FoundAdapter(RunNicstart("win2k", "", bus)));
-    Reset();
+    ResetDisk();
     LayOutDisk("win2k", "", false);
     EXPECT_TRUE(FoundAdapter(RunNicstart("win2k", "", bus)));
 }
@@ -557,7 +556,7 @@ TEST_F(Presence, CostOfAFullScan)
     double loopDriverMs = (log[log.size() - 2].microseconds - log[1].microseconds) / 1000.0;
 
     // 9x path: one log entry per slot, each written by opening and closing the log.
-    Reset();
+    ResetDisk();
     LayOutDisk("win98");
     QueryPerformanceCounter(&started);
     EXPECT_FALSE(FoundAdapter(RunNicstart("win98", "", empty)));

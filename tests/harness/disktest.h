@@ -17,7 +17,7 @@ protected:
     void SetUp() override
     {
         root = TestRoot();
-        ResetDisk(root + "\\disk\\");
+        ResetDisk();
     }
 
     void TearDown() override { RemoveTree(root); }
@@ -31,6 +31,8 @@ protected:
         MakeDirs(disk);
         DeleteFileA(launcher_texts::kLogPath);
     }
+    // The same with the case's usual disk folder, "disk\" in its folder.
+    void ResetDisk() { ResetDisk(root + "\\disk\\"); }
 
     std::string root;
     std::string disk;

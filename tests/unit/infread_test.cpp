@@ -50,8 +50,8 @@ protected:
         harness::RemoveTree(kRoot);
         DeleteFileA(kLogPath);
         gState = LauncherState();
-        gState.bWin2K = true;   // a device-INF family
-        gState.pFamily = pFindFamily(OS_WIN2K);
+        gState.bWin2K = true;
+        gState.pFamily = pFindFamily(OS_WIN2K);   // a device-INF family
         gFatalCalls = 0;
     }
     void TearDown() override
